@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "render/Mesh.h"
+
+struct aiMaterial;
+struct aiMesh;
+struct aiNode;
+struct aiScene;
+
+// True while the shadow pass draws: models then draw bare geometry without textures.
+extern bool shadowPassActive;
+
+// One OBJ file loaded through Assimp into meshes, with the textures its materials name. Never
+// fails: an unreadable file is reported and leaves a model with no meshes.
+class Model {
+public:
+    Model(const std::string& path, Shader* shader);
+
+    // Draws every mesh; the caller has made a program current, set "tModel" and the options below.
+    void draw();
+
+    std::vector<Mesh> meshes;
+    std::string directory;
+    // This model's own texture cache; another model of the same file creates its own textures.
+    std::vector<Texture> texturesLoaded;
+    Shader* shader = nullptr;
+    bool nearest = false;
+    bool mipmapping = false;
+    bool mipmapLinear = false;
+
+private:
+    void loadModel(const std::string& path);
+    void processNode(const aiNode* node, const aiScene* scene);
+    Mesh processMesh(const aiMesh* mesh, const aiScene* scene);
+    std::vector<Texture> loadMaterialTextures(const aiMaterial* material, int textureType,
+                                              const std::string& typeName);
+};

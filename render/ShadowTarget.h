@@ -1,0 +1,10 @@
+#pragma once
+
+// The shadow pass renders into this framebuffer, whose only attachment is a 900 x 900 depth
+// texture set up for hardware depth comparison.
+extern unsigned int shadowMapFbo;
+extern unsigned int shadowMapTexture;
+constexpr int shadowMapSize = 900;
+
+// Creates both once, at the end of the asset set-up. An incomplete framebuffer is fatal.
+void creatDeathTexture();

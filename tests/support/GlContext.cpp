@@ -1,0 +1,60 @@
+#include "support/GlContext.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include "render/GlDriver.h"
+
+GLFWwindow* testGlContext() {
+    static GLFWwindow* window = nullptr;
+    if (window != nullptr) {
+        return window;
+    }
+    keepGlDriverLoaded();
+    if (glfwInit() != GLFW_TRUE) {
+        std::fprintf(stderr, "no display: run this test under xvfb-run\n");
+        std::abort();
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    window = glfwCreateWindow(640, 480, "Velmora tests", nullptr, nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "cannot create an OpenGL 3.3 core context\n");
+        std::abort();
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::fprintf(stderr, "cannot load the OpenGL entry points\n");
+        std::abort();
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    return window;
+}
+
+void readPixelsRgb(int width, int height, unsigned char* out) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, out);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
+bool writePng(const char* path, int width, int height, const unsigned char* rgbTopFirst) {
+    return stbi_write_png(path, width, height, 3, rgbTopFirst, width * 3) != 0;
+}
+
+bool readPng(const char* path, int& width, int& height, unsigned char** rgbTopFirst) {
+    int channels = 0;
+    *rgbTopFirst = stbi_load(path, &width, &height, &channels, 3);
+    return *rgbTopFirst != nullptr;
+}
+
+void freePng(unsigned char* pixels) { stbi_image_free(pixels); }
