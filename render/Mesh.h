@@ -51,4 +51,12 @@ public:
 
 private:
     void setupMesh();
+    // Replaces indices that name no vertex, so neither the upload nor a draw reads past the
+    // vertex buffer.
+    void clampIndices();
+    // Looks up the sampler uniform of every texture once, on the mesh's own program.
+    void resolveSamplers();
+
+    // Location of each texture's sampler uniform ("texture_diffuse1", ...), in texture order.
+    std::vector<int> samplerLocations;
 };

@@ -1,0 +1,16 @@
+#include "render/Console.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void pauseAndExit() {
+    std::fputs("Press Enter to continue . . . ", stdout);
+    std::fflush(stdout);
+    // One line or the end of input: a closed or redirected standard input must not keep a
+    // failed start-up waiting forever.
+    int c = 0;
+    do {
+        c = std::getchar();
+    } while (c != '\n' && c != EOF);
+    std::exit(1);
+}

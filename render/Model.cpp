@@ -1,0 +1,139 @@
+#include "render/Model.h"
+
+#include <GL/glew.h>
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <cstring>
+#include <iostream>
+
+#include "render/Texture.h"
+
+bool shadowPassActive = false;
+
+Model::Model(const std::string& path, Shader* program) : shader(program) {
+    loadModel(path);
+}
+
+void Model::draw() {
+    if (shadowPassActive) {
+        for (const Mesh& mesh : meshes) {
+            glBindVertexArray(mesh.vao);
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT,
+                           nullptr);
+            glBindVertexArray(0);
+        }
+        return;
+    }
+    for (Mesh& mesh : meshes) {
+        mesh.draw(mipmapLinear, nearest, mipmapping);
+    }
+}
+
+void Model::loadModel(const std::string& path) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);
+    // The incomplete flag alone marks a failed import; together with other flags it does not.
+    if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
+        scene->mRootNode == nullptr) {
+        std::cout << "ERROR::ASSIMP:: " << importer.GetErrorString() << std::endl;
+        return;
+    }
+    directory = path.substr(0, path.find_last_of('/'));
+    processNode(scene->mRootNode, scene);
+}
+
+void Model::processNode(const aiNode* node, const aiScene* scene) {
+    for (unsigned int i = 0; i < node->mNumMeshes; ++i) {
+        const unsigned int meshIndex = node->mMeshes[i];
+        if (meshIndex < scene->mNumMeshes && scene->mMeshes[meshIndex] != nullptr) {
+            meshes.push_back(processMesh(scene->mMeshes[meshIndex], scene));
+        }
+    }
+    for (unsigned int i = 0; i < node->mNumChildren; ++i) {
+        if (node->mChildren[i] != nullptr) {
+            processNode(node->mChildren[i], scene);
+        }
+    }
+}
+
+Mesh Model::processMesh(const aiMesh* mesh, const aiScene* scene) {
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh->mNumVertices);
+    const aiVector3D* texCoords = mesh->mTextureCoords[0];
+    for (unsigned int i = 0; i < mesh->mNumVertices; ++i) {
+        Vertex vertex;
+        vertex.position =
+            glm::vec3(mesh->mVertices[i].x, mesh->mVertices[i].y, mesh->mVertices[i].z);
+        // A file without normals or texture coordinates leaves them at zero.
+        if (mesh->mNormals != nullptr) {
+            vertex.normal =
+                glm::vec3(mesh->mNormals[i].x, mesh->mNormals[i].y, mesh->mNormals[i].z);
+        }
+        if (texCoords != nullptr) {
+            vertex.texCoords = glm::vec2(texCoords[i].x, texCoords[i].y);
+        }
+        vertices.push_back(vertex);
+    }
+
+    std::vector<unsigned int> indices;
+    for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        if (face.mIndices == nullptr) {
+            continue;
+        }
+        // A face naming a vertex the mesh does not have is dropped whole, so the upload never
+        // points past the vertex buffer and the following triangles keep their corners.
+        bool inRange = true;
+        for (unsigned int k = 0; k < face.mNumIndices; ++k) {
+            inRange = inRange && face.mIndices[k] < mesh->mNumVertices;
+        }
+        if (!inRange) {
+            continue;
+        }
+        indices.insert(indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+    }
+
+    std::vector<Texture> textures;
+    if (mesh->mMaterialIndex < scene->mNumMaterials &&
+        scene->mMaterials[mesh->mMaterialIndex] != nullptr) {
+        const aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
+        textures = loadMaterialTextures(material, aiTextureType_DIFFUSE, "texture_diffuse");
+        std::vector<Texture> specular =
+            loadMaterialTextures(material, aiTextureType_SPECULAR, "texture_specular");
+        textures.insert(textures.end(), specular.begin(), specular.end());
+    }
+    return Mesh(std::move(vertices), std::move(indices), std::move(textures), shader);
+}
+
+std::vector<Texture> Model::loadMaterialTextures(const aiMaterial* material, int textureType,
+                                                 const std::string& typeName) {
+    std::vector<Texture> result;
+    const auto type = static_cast<aiTextureType>(textureType);
+    const unsigned int count = aiGetMaterialTextureCount(material, type);
+    for (unsigned int i = 0; i < count; ++i) {
+        // A name that cannot be read stays empty and yields an empty texture, like a missing file.
+        aiString file;
+        aiGetMaterialTexture(material, type, i, &file);
+        bool cached = false;
+        for (const Texture& loaded : texturesLoaded) {
+            if (std::strcmp(loaded.path.C_Str(), file.C_Str()) == 0) {
+                result.push_back(loaded);
+                cached = true;
+                break;
+            }
+        }
+        if (cached) {
+            continue;
+        }
+        Texture texture;
+        texture.id = textureFromFile(file.C_Str(), directory);
+        texture.type = typeName;
+        texture.path = file;
+        result.push_back(texture);
+        texturesLoaded.push_back(texture);
+    }
+    return result;
+}

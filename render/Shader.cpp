@@ -1,0 +1,97 @@
+#include "render/Shader.h"
+
+#include <GL/glew.h>
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <vector>
+
+#include "render/Console.h"
+
+namespace {
+
+// Writes the message line and the info log of a failed compile or link, then pauses and exits.
+[[noreturn]] void reportLogAndExit(const char* message, std::vector<char>& log) {
+    std::cerr << message << std::endl;
+    std::cerr << log.data() << std::endl;
+    log.clear();
+    log.shrink_to_fit();
+    pauseAndExit();
+}
+
+// A buffer for an info log of the given length; one extra zero keeps it terminated even when the
+// driver reports a length of 0 and writes nothing.
+std::vector<char> logBuffer(GLint length) {
+    const size_t size = length > 0 ? static_cast<size_t>(length) : 0;
+    return std::vector<char>(size + 1, '\0');
+}
+
+}  // namespace
+
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
+    programId = 0;
+    vertexShaderId = 0;
+    fragmentShaderId = 0;
+    programId = glCreateProgram();
+    if (programId == 0) {
+        std::cerr << "Failed to creat shader" << std::endl;
+        pauseAndExit();
+    }
+    compileShaderFile(vertexPath, GL_VERTEX_SHADER, vertexShaderId);
+    compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER, fragmentShaderId);
+    linkProgram();
+}
+
+Shader::~Shader() {
+    glDeleteProgram(programId);
+    glDeleteShader(vertexShaderId);
+    glDeleteShader(fragmentShaderId);
+}
+
+void Shader::compileShaderFile(const std::string& path, unsigned int shaderType,
+                               unsigned int& outId) {
+    std::ifstream file(path);
+    if (!file) {
+        std::cerr << "Failed to load Shaderfile " << std::endl;
+        pauseAndExit();
+    }
+    const std::string source{std::istreambuf_iterator<char>(file),
+                             std::istreambuf_iterator<char>()};
+    file.close();
+
+    outId = glCreateShader(shaderType);
+    if (outId == 0) {
+        std::cerr << "Failed to creat creat shader" << std::endl;
+        pauseAndExit();
+    }
+    const char* text = source.c_str();
+    glShaderSource(outId, 1, &text, nullptr);
+    glCompileShader(outId);
+    GLint status = 0;
+    glGetShaderiv(outId, GL_COMPILE_STATUS, &status);
+    if (status != 0 && glIsShader(outId) == GL_TRUE) {
+        return;
+    }
+    GLint length = 0;
+    glGetShaderiv(outId, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log = logBuffer(length);
+    glGetShaderInfoLog(outId, length, nullptr, log.data());
+    reportLogAndExit("Failed to Compile Shader", log);
+}
+
+void Shader::linkProgram() {
+    glAttachShader(programId, vertexShaderId);
+    glAttachShader(programId, fragmentShaderId);
+    glLinkProgram(programId);
+    GLint status = 0;
+    glGetProgramiv(programId, GL_LINK_STATUS, &status);
+    if (status != 0) {
+        return;
+    }
+    GLint length = 0;
+    glGetProgramiv(programId, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log = logBuffer(length);
+    glGetProgramInfoLog(programId, length, nullptr, log.data());
+    reportLogAndExit("Failed to link Programm ", log);
+}
