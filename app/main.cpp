@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "app/Game.h"
+
+int main(int argc, char** argv) {
+    return runGame(argc, argv);
+}

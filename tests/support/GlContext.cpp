@@ -57,4 +57,6 @@ bool readPng(const char* path, int& width, int& height, unsigned char** rgbTopFi
     return *rgbTopFirst != nullptr;
 }
 
-void freePng(unsigned char* pixels) { stbi_image_free(pixels); }
+void freePng(unsigned char* pixels) {
+    stbi_image_free(pixels);
+}

@@ -1,0 +1,124 @@
+#include "app/FrameLoop.h"
+
+#include <iostream>
+
+#include <GLFW/glfw3.h>
+
+#include "app/OptionKeys.h"
+#include "camera/Camera.h"
+#include "camera/KeyInput.h"
+#include "camera/Light.h"
+#include "game/Board.h"
+#include "game/Click.h"
+#include "game/GameState.h"
+#include "scene/RenderOptions.h"
+#include "scene/Renderer.h"
+
+namespace {
+// The camera is pinned in front of the sliding-tile board while the board has the keyboard.
+const glm::vec3 boardCameraPosition(-5.4f, 9.3f, -1.0f);
+}  // namespace
+
+void updateFrame(float dt) {
+    updateGame(dt);
+    if (playerCamera) {
+        playerCamera->updateView();
+    }
+    followPlayerLight();
+}
+
+void keyCallback(GLFWwindow* window, int key, int scancode, int action, int mods) {
+    // Every event counts, releases included, so one tap of UP raises the brightness twice.
+    if (key == key::up) {
+        if (visibility < 10.0f) {
+            visibility += 1.0f;
+        }
+        return;
+    }
+    if (key == key::down) {
+        if (visibility > 1.0f) {
+            visibility -= 1.0f;
+        }
+        return;
+    }
+    if (boardMode) {
+        handleBoardKeys(window, key, scancode, action, mods);
+        return;
+    }
+    if (!playerCamera) {
+        return;
+    }
+    if (key == key::tab || key == key::space || key == key::g) {
+        playerCamera->processActionKeys(window);
+    } else {
+        playerCamera->processMovementKeys(window);
+    }
+}
+
+void mouseButtonCallback(GLFWwindow* window, int button, int action, int mods) {
+    if (button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) {
+        handleClick(window, button, action, mods);
+    }
+}
+
+void cursorPositionCallback(GLFWwindow* window, double x, double y) {
+    for (const CursorJump& jump : lookAndWrapCursor(x, y)) {
+        if (jump.wanted) {
+            glfwSetCursorPos(window, jump.x, jump.y);
+        }
+    }
+}
+
+void writeStatistics(std::ostream& out, float dt) {
+    out << "frametime:" << dt * 1000.0f << "ms "
+        << "=~ " << 1.0 / dt << "fps "
+        << "\n rendered Objects" << renderedObjects << std::endl;
+}
+
+void runFrameLoop(GLFWwindow* window, double previousTime) {
+    bool lowerToggle = true;
+    while (!glfwWindowShouldClose(window)) {
+        const double now = glfwGetTime();
+        const float dt = static_cast<float>(now - previousTime);
+        previousTime = now;
+        toggleTimer += dt;
+        if (playerCamera) {
+            advanceJump(*playerCamera, dt);
+        }
+        updateFrame(dt);
+        if (!hideStatistics) {
+            writeStatistics(std::cout, dt);
+        }
+        renderer.renderFrame();
+        if (gameOver) {
+            renderer.setBlending(true);
+        }
+        glfwSwapBuffers(window);
+        glfwPollEvents();
+
+        if (isKeyDown(window, key::escape)) {
+            glfwSetWindowShouldClose(window, GLFW_TRUE);
+        }
+        processOptionKeys(window, lowerToggle, std::cout);
+        glfwSetMouseButtonCallback(window, mouseButtonCallback);
+        if (boardMode) {
+            if (playerCamera) {
+                playerCamera->position = boardCameraPosition;
+            }
+            glfwSetKeyCallback(window, keyCallback);
+        } else if (glfwSetKeyCallback(window, keyCallback) != nullptr && playerCamera) {
+            // Held movement keys move once per frame here and once per key event.
+            playerCamera->processMovementKeys(window);
+        }
+        const unsigned int error = renderer.takeError();
+        if (error != 0) {
+            std::cout << error << "Mainmain end \n";
+        }
+        glfwSetCursorPosCallback(window, cursorPositionCallback);
+    }
+}
+
+void shutDown() {
+    renderer.releaseAssets();
+    glfwTerminate();
+}

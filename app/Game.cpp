@@ -1,0 +1,115 @@
+#include "app/Game.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "app/FrameLoop.h"
+#include "app/Startup.h"
+#include "camera/Camera.h"
+#include "camera/KeyInput.h"
+#include "camera/Settings.h"
+#include "game/Effects.h"
+#include "game/Layout.h"
+#include "render/Console.h"
+#include "render/GlDriver.h"
+#include "scene/Renderer.h"
+
+namespace {
+
+void errorCallback(int /*code*/, const char* description) {
+    std::puts(description);
+}
+
+bool pollWindowKey(GLFWwindow* window, int keyCode) {
+    return window != nullptr && glfwGetKey(window, keyCode) == GLFW_PRESS;
+}
+
+void enableOutcomeBlending() {
+    renderer.setBlending(true);
+}
+
+[[noreturn]] void failWindow() {
+    glfwTerminate();
+    std::cout << "Failed to open window" << std::endl;
+    pauseAndExit();
+}
+
+// Opens the window the dialogue asked for; full screen takes the primary monitor's current mode.
+GLFWwindow* openWindow(bool fullScreen) {
+    if (fullScreen) {
+        GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+        const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+        if (mode == nullptr) {
+            return nullptr;
+        }
+        GLFWwindow* window =
+            glfwCreateWindow(mode->width, mode->height, "Velmorra", monitor, nullptr);
+        windowWidth = mode->width;
+        windowHeight = mode->height;
+        return window;
+    }
+    // Sizes the window system cannot take (0, negative, absurdly large) fail like a refusal.
+    if (!isOpenableWindowSize(windowWidth, windowHeight)) {
+        return nullptr;
+    }
+    return glfwCreateWindow(windowWidth, windowHeight, "Velmora", nullptr, nullptr);
+}
+
+}  // namespace
+
+int runGame(int argc, char** argv) {
+    glfwSetErrorCallback(errorCallback);
+    glewExperimental = GL_TRUE;
+    keepGlDriverLoaded();
+    if (glfwInit() != GLFW_TRUE) {
+        std::cout << "Failed to init glfw" << std::endl;
+        pauseAndExit();
+    }
+    if (!readCommandLine(argc, argv, std::cout, std::cerr)) {
+        pauseAndExit();
+    }
+    layoutScene();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+
+    const bool fullScreen = askStartupSettings(std::cin, std::cout);
+    GLFWwindow* window = openWindow(fullScreen);
+    if (window == nullptr) {
+        failWindow();
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::cout << "Failed to initialize glew" << std::endl;
+        pauseAndExit();
+    }
+    // Some loaders leave an error behind; a clean start must report nothing.
+    while (renderer.takeError() != 0) {
+    }
+    renderer.setDefaults(windowWidth, windowHeight);
+    setKeyPoller(pollWindowKey);
+    setBlendingEffect(enableOutcomeBlending);
+
+    const double previousTime = glfwGetTime();
+    renderer.setupAssets(window);
+    if (playerCamera) {
+        playerCamera->viewportWidth += windowWidth;
+        playerCamera->viewportHeight += windowHeight;
+    }
+    if (secondCamera) {
+        secondCamera->viewportWidth += windowWidth;
+        secondCamera->viewportHeight += windowHeight;
+    }
+    // Hidden but not captured: mouse look wraps the cursor at the window edges.
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    lastCursorX = static_cast<double>(static_cast<float>(windowWidth) * 0.5f);
+    lastCursorY = static_cast<double>(static_cast<float>(windowHeight) * 0.5f);
+
+    runFrameLoop(window, previousTime);
+    shutDown();
+    return 0;
+}

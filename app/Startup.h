@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+
+// The start-up dialogue and the optional command line, kept apart from the window so they can be
+// driven through string streams.
+
+// Validates the optional window width and height given as the first two arguments (they are only
+// checked; the dialogue supersedes them). Writes the failure message and returns false when an
+// argument is not a number.
+bool readCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+// Asks for full screen, the window size (windowed only) and the testing mode; fills windowWidth,
+// windowHeight and testingMode. Returns true when the player chose full screen. Once a read has
+// failed (not a number, end of input) every later read changes nothing.
+bool askStartupSettings(std::istream& in, std::ostream& out);
+
+// The largest window side we try to open; larger answers fail like a size of 0.
+constexpr int largestWindowSide = 16384;
+
+// True when a window of this size can be asked for at all.
+bool isOpenableWindowSize(int width, int height);

@@ -1,0 +1,88 @@
+#include "scene/EnvPass.h"
+
+#include <string>
+#include <vector>
+
+#include <GL/glew.h>
+
+#include "game/GameState.h"
+#include "game/Layout.h"
+#include "render/Assets.h"
+#include "render/Cubemap.h"
+#include "scene/Frustum.h"
+#include "scene/PassSetup.h"
+#include "scene/RenderOptions.h"
+
+bool envCubeMapLoaded = false;
+
+namespace {
+
+struct ReflectingObject {
+    std::unique_ptr<Model>* model;
+    glm::mat4* matrix;
+};
+
+const ReflectingObject level4Reflecting[] = {
+    {&plate1Model, &plate1Transform},
+    {&testModel, &testTransform},
+    {&labyrinthModel, &labyrinthTransform},
+};
+
+void drawReflecting(unsigned int program, const ReflectingObject& object) {
+    if (*object.model) {
+        drawWithMatrix(program, **object.model, *object.matrix);
+    }
+}
+
+// Visibility of an object; without culling everything is visible.
+using VisibilityTest = bool (*)(const Frustum& frustum, const glm::mat4& matrix);
+
+bool alwaysVisible(const Frustum&, const glm::mat4&) {
+    return true;
+}
+
+bool insideFrustum(const Frustum& frustum, const glm::mat4& matrix) {
+    return sphereInFrustum(frustum, glm::vec3(matrix[3]));
+}
+
+void drawEnvironmentPass(unsigned int program, const Frustum& frustum, VisibilityTest isVisible) {
+    uploadPassUniforms(program);
+    // The cube map is built in the first frame only, before any reflecting object is drawn,
+    // whatever the culling decides.
+    if (!envCubeMapLoaded) {
+        const std::vector<std::string> faces(6, "Textures/newkeystuff.jpg");
+        drawSkybox(faces);
+        envCubeMapLoaded = true;
+    }
+    if (isVisible(frustum, envCubeTransform)) {
+        drawReflecting(program, {&envCubeModel, &envCubeTransform});
+    }
+    if (currentLevel != 4) {
+        return;
+    }
+    for (const ReflectingObject& object : level4Reflecting) {
+        if (isVisible(frustum, *object.matrix)) {
+            drawReflecting(program, object);
+            ++renderedObjects;
+        }
+    }
+}
+
+unsigned int useEnvironmentProgram() {
+    const unsigned int program = envMapShader ? envMapShader->programId : 0;
+    glUseProgram(program);
+    return program;
+}
+
+}  // namespace
+
+void drawEnvMappedObjects() {
+    const unsigned int program = useEnvironmentProgram();
+    drawEnvironmentPass(program, Frustum{}, alwaysVisible);
+}
+
+void drawEnvMappedObjectsCulled() {
+    const unsigned int program = useEnvironmentProgram();
+    const Frustum frustum = playerFrustum();
+    drawEnvironmentPass(program, frustum, insideFrustum);
+}

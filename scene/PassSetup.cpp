@@ -1,0 +1,81 @@
+#include "scene/PassSetup.h"
+
+#include <cmath>
+
+#include <GL/glew.h>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "camera/Camera.h"
+#include "camera/Light.h"
+#include "camera/Settings.h"
+#include "render/Model.h"
+#include "scene/Frustum.h"
+#include "scene/RenderOptions.h"
+
+namespace {
+// Fixed light direction of the testing mode, used for checking shadows.
+const glm::vec3 testingDirection(-0.408977f, -0.0f, -0.9125f);
+}  // namespace
+
+glm::vec3 spotDirection() {
+    if (testingMode) {
+        return testingDirection;
+    }
+    return playerCamera ? playerCamera->front : glm::vec3(0.0f, 0.0f, -1.0f);
+}
+
+glm::mat4 sceneProjection(int width, int height) {
+    constexpr float nearPlane = 0.1f;
+    constexpr float farPlane = 40.0f;
+    // 22.5 taken as radians gives a vertical field of view of about 58.3 degrees.
+    const float t = std::tan(22.5f);
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    glm::mat4 p(0.0f);
+    p[0][0] = 1.0f / (aspect * t);
+    p[1][1] = 1.0f / t;
+    p[2][2] = -(farPlane + nearPlane) / (farPlane - nearPlane);
+    p[2][3] = -1.0f;
+    p[3][2] = -2.0f * farPlane * nearPlane / (farPlane - nearPlane);
+    return p;
+}
+
+void uploadPassUniforms(unsigned int program) {
+    glUniform1f(glGetUniformLocation(program, "visibility"), visibility);
+    if (playerCamera) {
+        playerCamera->updateView();
+    }
+    const glm::mat4 projection = sceneProjection(windowWidth, windowHeight);
+    const glm::vec3 lightPosition = spotLight ? spotLight->position : glm::vec3(0.0f);
+    const glm::vec3 eye = playerCamera ? playerCamera->position : glm::vec3(0.0f);
+    const glm::mat4 view = playerCamera ? playerCamera->view : glm::mat4(1.0f);
+    const glm::vec3 direction = spotDirection();
+
+    glUniform3f(glGetUniformLocation(program, "objectColor"), 1.0f, 0.5f, 0.31f);
+    glUniform3f(glGetUniformLocation(program, "lightColor"), 1.0f, 1.0f, 1.0f);
+    glUniform3f(glGetUniformLocation(program, "lightPos"), lightPosition.x, lightPosition.y,
+                lightPosition.z);
+    glUniform3f(glGetUniformLocation(program, "viewPos"), eye.x, eye.y, eye.z);
+    glUniform3f(glGetUniformLocation(program, "direction"), direction.x, direction.y, direction.z);
+    // The cosines of the spot cone's half-angles (30.5, 7.5 and 3.5 degrees), largest first.
+    glUniform1f(glGetUniformLocation(program, "cutOff"), std::cos(0.5323254f));
+    glUniform1f(glGetUniformLocation(program, "cutOff2"), std::cos(0.1308997f));
+    glUniform1f(glGetUniformLocation(program, "cutOff3"), std::cos(0.0610865f));
+    glUniformMatrix4fv(glGetUniformLocation(program, "view"), 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(glGetUniformLocation(program, "projection"), 1, GL_FALSE,
+                       glm::value_ptr(projection));
+}
+
+Frustum playerFrustum() {
+    const glm::vec3 eye = playerCamera ? playerCamera->position : glm::vec3(0.0f);
+    const glm::vec3 front = playerCamera ? playerCamera->front : glm::vec3(0.0f, 0.0f, -1.0f);
+    return buildFrustum(eye, front, windowWidth, windowHeight);
+}
+
+void drawWithMatrix(unsigned int program, Model& model, const glm::mat4& matrix) {
+    glUniformMatrix4fv(glGetUniformLocation(program, "tModel"), 1, GL_FALSE,
+                       glm::value_ptr(matrix));
+    model.nearest = nearestNeighborMode;
+    model.mipmapping = mipMapping;
+    model.mipmapLinear = mipMapLinear;
+    model.draw();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <glm/glm.hpp>
+
+// The set-up every draw pass shares: camera, projection and spot-light uniforms.
+
+// The spot light's direction: where the player looks, or a fixed direction in testing mode.
+glm::vec3 spotDirection();
+
+// The main projection: the tangent of 22.5 (radians) as written, window aspect, near 0.1, far 40.
+glm::mat4 sceneProjection(int width, int height);
+
+// Uploads "visibility", updates the camera's view, then uploads the lighting uniforms, "view" and
+// "projection" into the program, which must be current.
+void uploadPassUniforms(unsigned int program);
+
+// The player's view frustum as the last camera update left it (built before a pass's set-up).
+struct Frustum;
+Frustum playerFrustum();
+
+// Uploads the model matrix and copies the texture options into the model before its draw.
+class Model;
+void drawWithMatrix(unsigned int program, Model& model, const glm::mat4& matrix);
