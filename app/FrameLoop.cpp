@@ -75,24 +75,29 @@ void writeStatistics(std::ostream& out, float dt) {
         << "\n rendered Objects" << renderedObjects << std::endl;
 }
 
+void advanceFrame(float dt, std::ostream& out) {
+    toggleTimer += dt;
+    if (playerCamera) {
+        advanceJump(*playerCamera, dt);
+    }
+    updateFrame(dt);
+    if (!hideStatistics) {
+        writeStatistics(out, dt);
+    }
+    renderer.renderFrame();
+    // The frozen scene is drawn blended from now on, whatever the option keys say.
+    if (gameOver) {
+        renderer.setBlending(true);
+    }
+}
+
 void runFrameLoop(GLFWwindow* window, double previousTime) {
     bool lowerToggle = true;
     while (!glfwWindowShouldClose(window)) {
         const double now = glfwGetTime();
         const float dt = static_cast<float>(now - previousTime);
         previousTime = now;
-        toggleTimer += dt;
-        if (playerCamera) {
-            advanceJump(*playerCamera, dt);
-        }
-        updateFrame(dt);
-        if (!hideStatistics) {
-            writeStatistics(std::cout, dt);
-        }
-        renderer.renderFrame();
-        if (gameOver) {
-            renderer.setBlending(true);
-        }
+        advanceFrame(dt, std::cout);
         glfwSwapBuffers(window);
         glfwPollEvents();
 

@@ -31,6 +31,12 @@ void enableOutcomeBlending() {
     renderer.setBlending(true);
 }
 
+void requestCoreContext() {
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+}
+
 [[noreturn]] void failWindow() {
     glfwTerminate();
     std::cout << "Failed to open window" << std::endl;
@@ -60,41 +66,21 @@ GLFWwindow* openWindow(bool fullScreen) {
 
 }  // namespace
 
-int runGame(int argc, char** argv) {
-    glfwSetErrorCallback(errorCallback);
-    glewExperimental = GL_TRUE;
-    keepGlDriverLoaded();
-    if (glfwInit() != GLFW_TRUE) {
-        std::cout << "Failed to init glfw" << std::endl;
-        pauseAndExit();
-    }
-    if (!readCommandLine(argc, argv, std::cout, std::cerr)) {
-        pauseAndExit();
-    }
-    layoutScene();
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-
-    const bool fullScreen = askStartupSettings(std::cin, std::cout);
-    GLFWwindow* window = openWindow(fullScreen);
-    if (window == nullptr) {
-        failWindow();
-    }
+bool loadOpenGl(GLFWwindow* window) {
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) {
-        std::cout << "Failed to initialize glew" << std::endl;
-        pauseAndExit();
+        return false;
     }
     // Some loaders leave an error behind; a clean start must report nothing.
     while (renderer.takeError() != 0) {
     }
-    renderer.setDefaults(windowWidth, windowHeight);
+    return true;
+}
+
+void prepareWorld(GLFWwindow* window) {
     setKeyPoller(pollWindowKey);
     setBlendingEffect(enableOutcomeBlending);
-
-    const double previousTime = glfwGetTime();
     renderer.setupAssets(window);
     if (playerCamera) {
         playerCamera->viewportWidth += windowWidth;
@@ -108,8 +94,57 @@ int runGame(int argc, char** argv) {
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     lastCursorX = static_cast<double>(static_cast<float>(windowWidth) * 0.5f);
     lastCursorY = static_cast<double>(static_cast<float>(windowHeight) * 0.5f);
+}
 
+int runGame(int argc, char** argv) {
+    glfwSetErrorCallback(errorCallback);
+    glewExperimental = GL_TRUE;
+    keepGlDriverLoaded();
+    if (glfwInit() != GLFW_TRUE) {
+        std::cout << "Failed to init glfw" << std::endl;
+        pauseAndExit();
+    }
+    if (!readCommandLine(argc, argv, std::cout, std::cerr)) {
+        pauseAndExit();
+    }
+    layoutScene();
+    requestCoreContext();
+
+    const bool fullScreen = askStartupSettings(std::cin, std::cout);
+    GLFWwindow* window = openWindow(fullScreen);
+    if (window == nullptr) {
+        failWindow();
+    }
+    if (!loadOpenGl(window)) {
+        std::cout << "Failed to initialize glew" << std::endl;
+        pauseAndExit();
+    }
+    renderer.setDefaults(windowWidth, windowHeight);
+    // The first frame's time includes the loading, as the player waits through it.
+    const double previousTime = glfwGetTime();
+    prepareWorld(window);
     runFrameLoop(window, previousTime);
     shutDown();
     return 0;
+}
+
+GLFWwindow* startHiddenGame(int width, int height, bool testing) {
+    glfwSetErrorCallback(errorCallback);
+    keepGlDriverLoaded();
+    if (glfwInit() != GLFW_TRUE) {
+        return nullptr;
+    }
+    layoutScene();
+    requestCoreContext();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    windowWidth = width;
+    windowHeight = height;
+    testingMode = testing;
+    GLFWwindow* window = glfwCreateWindow(width, height, "Velmora", nullptr, nullptr);
+    if (window == nullptr || !loadOpenGl(window)) {
+        return nullptr;
+    }
+    renderer.setDefaults(windowWidth, windowHeight);
+    prepareWorld(window);
+    return window;
 }

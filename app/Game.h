@@ -1,5 +1,19 @@
 #pragma once
 
+struct GLFWwindow;
+
 // The whole program: start-up dialogue, window and context, asset set-up, the frame loop and the
 // shut-down. Returns 0 after a normal end; every start-up failure exits with status 1.
 int runGame(int argc, char** argv);
+
+// Makes the window's context current and loads the OpenGL entry points; false when the loader
+// fails. Clears any error the loader leaves behind, so a clean start reports nothing.
+bool loadOpenGl(GLFWwindow* window);
+
+// Everything between the OpenGL defaults and the first frame: the input seams, the asset set-up,
+// the camera records' window size, the hidden cursor and the cursor's start at the window centre.
+void prepareWorld(GLFWwindow* window);
+
+// For tools and tests: the real start-up without the dialogue, in a hidden window of the given
+// size (windowed, testing mode as given). Returns null when no window or context can be made.
+GLFWwindow* startHiddenGame(int width, int height, bool testing);

@@ -1,0 +1,88 @@
+// The view-frustum test and the shadow pass's depth offset and matrices, without a context.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scene/Frustum.h"
+#include "scene/PassSetup.h"
+#include "scene/ShadowPass.h"
+
+namespace {
+
+// The camera at the origin looking along -z in a 1600 x 900 window.
+class FrustumTest : public testing::Test {
+protected:
+    bool visible(float x, float y, float z, glm::vec3 front = {0.0f, 0.0f, -1.0f}) const {
+        const Frustum frustum = buildFrustum(glm::vec3(0.0f), front, 1600, 900);
+        return sphereInFrustum(frustum, glm::vec3(x, y, z));
+    }
+};
+
+TEST_F(FrustumTest, NearPlaneIsATenthAheadAndThereIsNoFarPlane) {
+    EXPECT_TRUE(visible(0.0f, 0.0f, 0.89f));
+    EXPECT_FALSE(visible(0.0f, 0.0f, 0.91f));
+    EXPECT_TRUE(visible(0.0f, 0.0f, -1000.0f));
+}
+
+TEST_F(FrustumTest, SidesLeanThirtyDegreesVerticallyAndWiderHorizontally) {
+    // Top and bottom at z = -5: 5 tan 30 + 1 / cos 30 = 4.0415.
+    EXPECT_TRUE(visible(0.0f, 4.03f, -5.0f));
+    EXPECT_FALSE(visible(0.0f, 4.05f, -5.0f));
+    EXPECT_TRUE(visible(0.0f, -4.03f, -5.0f));
+    EXPECT_FALSE(visible(0.0f, -4.05f, -5.0f));
+    // Right and left at z = -5: 5 tan(30) 16/9 + 1 / cos(beta) = 6.565.
+    EXPECT_TRUE(visible(6.555f, 0.0f, -5.0f));
+    EXPECT_FALSE(visible(6.575f, 0.0f, -5.0f));
+    EXPECT_TRUE(visible(-6.555f, 0.0f, -5.0f));
+    EXPECT_FALSE(visible(-6.575f, 0.0f, -5.0f));
+}
+
+TEST_F(FrustumTest, FrontLengthDoesNotMatterAndLookingStraightUpCullsNothing) {
+    const glm::vec3 longFront(0.0f, 0.0f, -7.0f);
+    EXPECT_TRUE(visible(6.555f, 0.0f, -5.0f, longFront));
+    EXPECT_FALSE(visible(6.575f, 0.0f, -5.0f, longFront));
+    const glm::vec3 slanted(0.6f, 0.2f, -0.8f);
+    for (float x : {-8.0f, -2.0f, 0.0f, 3.0f, 9.0f}) {
+        EXPECT_EQ(visible(x, 1.0f, -4.0f, slanted), visible(x, 1.0f, -4.0f, slanted * 3.5f)) << x;
+    }
+    // Straight up (or a zero vector) leaves the planes undefined: everything passes, even
+    // objects behind the camera.
+    EXPECT_TRUE(visible(0.0f, -50.0f, 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)));
+    EXPECT_TRUE(visible(0.0f, 0.0f, 30.0f, glm::vec3(0.0f, -2.0f, 0.0f)));
+    EXPECT_TRUE(visible(0.0f, 0.0f, 30.0f, glm::vec3(0.0f)));
+}
+
+TEST(ShadowPassMath, DepthOffsetFollowsTheViewDirection) {
+    PolygonOffset offset = polygonOffsetFor(glm::vec3(0.0f, 0.3f, -1.0f));
+    EXPECT_FLOAT_EQ(offset.factor, 4.5f);
+    EXPECT_FLOAT_EQ(offset.units, 9.0f);
+    offset = polygonOffsetFor(glm::vec3(-0.5f, 0.0f, 0.5f));
+    EXPECT_NEAR(offset.factor, 6.3639612f, 1e-5f);
+    EXPECT_NEAR(offset.units, 6.3639612f, 1e-5f);
+    offset = polygonOffsetFor(glm::vec3(2.0f, 0.0f, 0.0f));
+    EXPECT_FLOAT_EQ(offset.factor, 9.0f);
+    EXPECT_FLOAT_EQ(offset.units, 4.5f);
+}
+
+TEST(ShadowPassMath, ProjectionsTakeTheirAnglesAsRadians) {
+    const glm::mat4 light = lightProjection();
+    EXPECT_NEAR(light[0][0], 0.61736965f, 1e-6f);
+    EXPECT_NEAR(light[1][1], 0.61736965f, 1e-6f);
+    EXPECT_NEAR(light[2][2], -1.0001f, 1e-6f);
+    EXPECT_FLOAT_EQ(light[2][3], -1.0f);
+    EXPECT_NEAR(light[3][2], -0.0020001f, 1e-7f);
+    EXPECT_FLOAT_EQ(light[3][3], 0.0f);
+
+    const glm::mat4 scene = sceneProjection(1600, 900);
+    EXPECT_NEAR(scene[1][1], 1.0f / 0.5578517f, 1e-4f);
+    EXPECT_NEAR(scene[0][0], 1.0f / (16.0f / 9.0f * 0.5578517f), 1e-4f);
+    EXPECT_NEAR(scene[2][2], -1.0050125f, 1e-6f);
+    EXPECT_NEAR(scene[3][2], -0.20050125f, 1e-6f);
+    EXPECT_FLOAT_EQ(scene[2][3], -1.0f);
+
+    // The bias matrix maps clip space to texture space.
+    const glm::vec4 corner = biasMatrix * glm::vec4(-1.0f, 1.0f, -1.0f, 1.0f);
+    EXPECT_EQ(corner, glm::vec4(0.0f, 1.0f, 0.0f, 1.0f));
+}
+
+}  // namespace
