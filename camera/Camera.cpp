@@ -147,8 +147,9 @@ void advanceJump(Camera& camera, float dt) {
         camera.jumpTimer += dt;
     }
     camera.moveStep = dt;
-    // Counted in frame times, so the landing comes after about 50 frames at any frame rate.
-    if (camera.jumpTimer >= 50.0f * dt && camera.position.y > floorHeight) {
+    // Counted in frame times, so the landing comes after about 50 frames at any frame rate. Only
+    // a jump lands: a frame time of 0 would otherwise drop a player standing above the floor.
+    if (camera.jumping && camera.jumpTimer >= 50.0f * dt && camera.position.y > floorHeight) {
         camera.position.y -= 0.3f;
         camera.jumping = false;
         camera.jumpTimer = 0.0f;

@@ -77,5 +77,5 @@ struct CursorJump {
 std::array<CursorJump, 2> lookAndWrapCursor(double x, double y);
 
 // Second half of a jump, run once per frame: counts the jump time, sets the movement step to the
-// frame time and lands the camera after 50 frame times.
+// frame time and lands a jumping camera after 50 frame times.
 void advanceJump(Camera& camera, float dt);

@@ -183,6 +183,14 @@ TEST_F(CameraTest, CrouchTogglesAndJumpLandsAfterFiftyFrameTimes) {
     EXPECT_FLOAT_EQ(camera.jumpTimer, 0.0f);
 }
 
+TEST_F(CameraTest, OnlyAJumpLandsEvenWithAZeroFrameTime) {
+    // A player flying above the standing height is not pulled down by a frame of length 0.
+    playerCamera->position.y = 9.3f;
+    frame(0.0f);
+    frame(0.0f);
+    EXPECT_FLOAT_EQ(playerCamera->position.y, 9.3f);
+}
+
 TEST_F(CameraTest, LoweredStanceDropsOncePerActivation) {
     Camera& camera = *playerCamera;
     camera.lowered = true;

@@ -1,0 +1,221 @@
+// velmora_screenshot: runs the real start-up offscreen (real shaders, real data, real passes),
+// puts the game in a chosen state, renders frames and writes a PNG. Run it in the game's working
+// directory under a display (xvfb-run).
+//
+//   velmora_screenshot OUT.png [--size WxH] [--scene NAME] [--level N] [--eye X,Y,Z]
+//                      [--look X,Y,Z] [--frames N] [--visibility V] [--testing] [--wireframe]
+//                      [--culling] [--nearest] [--mipmap]
+//
+// Scenes set level, camera and rule steps for the pictures of the README: level1, level2,
+// level3, level4, gameover, won.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "Capture.h"
+#include "app/FrameLoop.h"
+#include "app/Game.h"
+#include "camera/Camera.h"
+#include "camera/Light.h"
+#include "camera/Settings.h"
+#include "game/Animations.h"
+#include "game/GameState.h"
+#include "game/Layout.h"
+#include "scene/RenderOptions.h"
+#include "scene/Renderer.h"
+
+namespace {
+
+struct Options {
+    std::string out;
+    int width = 1280;
+    int height = 720;
+    std::string scene;
+    int level = 0;
+    bool hasEye = false;
+    glm::vec3 eye{0.0f};
+    bool hasLook = false;
+    glm::vec3 look{0.0f};
+    int frames = 3;
+    float visibility = 1.0f;
+    bool testing = false;
+    bool wireframe = false;
+    bool culling = false;
+    bool nearest = false;
+    bool mipmap = false;
+};
+
+bool parseVec3(const char* text, glm::vec3& out) {
+    return std::sscanf(text, "%f,%f,%f", &out.x, &out.y, &out.z) == 3;
+}
+
+[[noreturn]] void usage(const char* message) {
+    std::cerr << "velmora_screenshot: " << message
+              << "\nusage: velmora_screenshot OUT.png [--size WxH] [--scene NAME] [--level N] "
+                 "[--eye X,Y,Z] [--look X,Y,Z] [--frames N] [--visibility V] [--testing] "
+                 "[--wireframe] [--culling] [--nearest] [--mipmap]\n";
+    std::exit(2);
+}
+
+Options parse(int argc, char** argv) {
+    Options options;
+    if (argc < 2) {
+        usage("no output file");
+    }
+    options.out = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        const auto need = [&] {
+            if (value == nullptr) {
+                usage(("missing value for " + arg).c_str());
+            }
+            ++i;
+            return value;
+        };
+        if (arg == "--size") {
+            if (std::sscanf(need(), "%dx%d", &options.width, &options.height) != 2) {
+                usage("bad --size");
+            }
+        } else if (arg == "--scene") {
+            options.scene = need();
+        } else if (arg == "--level") {
+            options.level = std::atoi(need());
+        } else if (arg == "--eye") {
+            options.hasEye = parseVec3(need(), options.eye) || (usage("bad --eye"), false);
+        } else if (arg == "--look") {
+            options.hasLook = parseVec3(need(), options.look) || (usage("bad --look"), false);
+        } else if (arg == "--frames") {
+            options.frames = std::atoi(need());
+        } else if (arg == "--visibility") {
+            options.visibility = static_cast<float>(std::atof(need()));
+        } else if (arg == "--testing") {
+            options.testing = true;
+        } else if (arg == "--wireframe") {
+            options.wireframe = true;
+        } else if (arg == "--culling") {
+            options.culling = true;
+        } else if (arg == "--nearest") {
+            options.nearest = true;
+        } else if (arg == "--mipmap") {
+            options.mipmap = true;
+        } else {
+            usage(("unknown option " + arg).c_str());
+        }
+    }
+    return options;
+}
+
+// Points the camera at a target the way mouse look would: yaw about the vertical, pitch limited
+// to what the camera can show (its front is (sin yaw, sin pitch, -cos yaw)).
+void aimCamera(const glm::vec3& eye, const glm::vec3& target) {
+    Camera& camera = *playerCamera;
+    camera.position = eye;
+    const glm::vec3 d = target - eye;
+    camera.yaw = std::atan2(d.x, -d.z);
+    const float horizontal = std::sqrt(d.x * d.x + d.z * d.z);
+    camera.pitch = std::atan2(d.y, horizontal);
+    camera.front = glm::vec3(std::sin(camera.yaw), std::sin(camera.pitch), -std::cos(camera.yaw));
+    camera.updateView();
+    followPlayerLight();
+}
+
+glm::vec3 positionOf(const glm::mat4& matrix) {
+    return glm::vec3(matrix[3]);
+}
+
+void openAllHiddenTops() {
+    bool* requests[] = {&openTop1Request, &openTop2Request, &openTop3Request, &openTop4Request,
+                        &openTop5Request, &openTop6Request, &openTop7Request, &openTop8Request};
+    for (int k = 1; k <= 8; ++k) {
+        *requests[k - 1] = true;
+        hiddenTarget = k;
+        animateHiddenBoxes();
+    }
+    hiddenTarget = -1;
+}
+
+// Scene presets: the level, the rule steps that lead there, and a natural viewpoint.
+void applyScene(const std::string& scene) {
+    if (scene.empty()) {
+        return;
+    }
+    if (scene == "level1") {
+        aimCamera(glm::vec3(-3.0f, 8.0f, -1.0f), glm::vec3(-3.0f, 7.6f, -4.0f));
+    } else if (scene == "level2") {
+        currentLevel = 2;
+        boardMode = true;
+        aimCamera(glm::vec3(-5.4f, 9.3f, -1.0f), positionOf(boardTransform));
+    } else if (scene == "level3" || scene == "gameover") {
+        currentLevel = 3;
+        aimCamera(glm::vec3(-3.0f, 9.3f, -0.2f), glm::vec3(-3.0f, 8.9f, -3.0f));
+        if (scene == "gameover") {
+            gameOver = true;
+            renderer.setBlending(true);
+        }
+    } else if (scene == "level4" || scene == "won") {
+        currentLevel = 4;
+        openAllHiddenTops();
+        aimCamera(glm::vec3(-2.5f, 9.3f, 0.9f), glm::vec3(-2.5f, 8.7f, 2.6f));
+        if (scene == "won") {
+            aimCamera(glm::vec3(-0.9f, 10.5f, -0.2f), positionOf(doorTransform6));
+            renderer.setBlending(true);
+        }
+    } else {
+        usage(("unknown scene " + scene).c_str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parse(argc, argv);
+    GLFWwindow* window = startHiddenGame(options.width, options.height, options.testing);
+    if (window == nullptr) {
+        std::cerr << "velmora_screenshot: no OpenGL 3.3 context (run under xvfb-run)\n";
+        return 1;
+    }
+    applyScene(options.scene);
+    if (options.level != 0) {
+        currentLevel = options.level;
+    }
+    if (options.hasEye) {
+        aimCamera(options.eye, options.hasLook ? options.look : options.eye + playerCamera->front);
+    }
+    visibility = options.visibility;
+    viewFrustumMode = options.culling;
+    nearestNeighborMode = options.nearest;
+    mipMapping = options.mipmap;
+    mipMapLinear = options.mipmap;
+    if (options.wireframe) {
+        renderer.setWireframe(true);
+    }
+    // A few frames, so the one-time sky box and the shadow map of the final view are in place.
+    std::ostringstream console;
+    const glm::vec3 eye = playerCamera->position;
+    for (int i = 0; i < options.frames; ++i) {
+        advanceFrame(1.0f / 60.0f, console);
+        if (boardMode) {
+            playerCamera->position = eye;
+        }
+        if (i + 1 < options.frames) {
+            glfwSwapBuffers(window);
+        }
+    }
+    glFinish();
+    const bool written = writeWindowPng(options.out, options.width, options.height);
+    std::cout << console.str();
+    renderer.releaseAssets();
+    glfwTerminate();
+    if (!written) {
+        std::cerr << "velmora_screenshot: cannot write " << options.out << "\n";
+        return 1;
+    }
+    return 0;
+}
