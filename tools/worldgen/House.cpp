@@ -292,13 +292,13 @@ Shape buildHouse() {
     addSlab(house, {mx0, f2 - 0.1f, 0.489f}, {ux1, f2, z1}, "boards");
     // The level-2 platform in the tower: a bridge from door 3 to the stair core and the landing
     // at the top of the stair.
-    addSlab(house, {-5.2f, f2 - 0.1f, -1.35f}, {mx0, f2, -0.65f}, "boards");
+    addSlab(house, {-5.25f, f2 - 0.1f, -1.35f}, {mx0, f2, -0.65f}, "boards");
     addSlab(house, {-5.5f, f2 - 0.1f, -0.65f}, {mx0, f2, -0.15f}, "boards");
     // Attic floor with a void over the east end of level 3 and a balcony before door 6.
     addSlab(house, {mx0, f3 - 0.1f, z0}, {ux1, f3, -1.6f}, "boards");
     addSlab(house, {mx0, f3 - 0.1f, 0.439f}, {ux1, f3, z1}, "boards");
     addSlab(house, {mx0, f3 - 0.1f, -1.6f}, {-1.3f, f3, 0.439f}, "boards");
-    addSlab(house, {-0.5f, f3 - 0.1f, -0.55f}, {0.004f, f3, 0.439f}, "boards");
+    addSlab(house, {-0.5f, f3 - 0.1f, -0.55f}, {ux1, f3, 0.439f}, "boards");
     // Ceilings under the roofs.
     addSlab(house, {gx0, 9.68f, tz0}, {mx0, 9.78f, tz1}, "plaster");
     addSlab(house, {mx0, 10.92f, z0}, {ux1, 11.02f, z1}, "plaster");
@@ -308,7 +308,7 @@ Shape buildHouse() {
     {
         const std::string m[6] = {"stone", "stone", "tiles", "", "stone", "stone"};
         const UvMap maps[6] = {kWallMap, kWallMap, planar(0.8f), kWallMap, kWallMap, kWallMap};
-        addBoxFaces(house, {-6.25f, f1, -1.35f}, {-5.2f, f2, -0.65f}, m, maps);
+        addBoxFaces(house, {-6.25f, f1, -1.35f}, {-5.25f, f2, -0.65f}, m, maps);
     }
     // Flight along the south wall, rising westwards 0.3 per unit from the soles at 7.29.
     for (int i = 1; i < 10; ++i) {

@@ -116,9 +116,10 @@ Shape buildCompanionLeg() {
 Shape buildCompanionArm() {
     Shape s;
     Part& p = s.part("palette");
-    const float z = 0.6f;
-    addSphere(p, {0.0f, 0.0f, z}, glm::vec3(0.13f), 12, 6, colour(kTeal));
-    addCylinder(p, {0.0f, -0.6f, z}, 0.1f, 0.12f, 0.6f, 12, colour(kTeal));
+    // Close to the body: walking through a doorway the arm passes the opened leaf's hinge.
+    const float z = 0.56f;
+    addSphere(p, {0.0f, 0.0f, z}, glm::vec3(0.12f), 12, 6, colour(kTeal));
+    addCylinder(p, {0.0f, -0.6f, z}, 0.1f, 0.11f, 0.6f, 12, colour(kTeal));
     addCylinder(p, {0.0f, -0.84f, z}, 0.08f, 0.085f, 0.26f, 10, colour(kSkin));
     addSphere(p, {0.0f, -0.88f, z}, {0.1f, 0.09f, 0.1f}, 10, 6, colour(kSkin));
     return s;
