@@ -131,6 +131,13 @@ void GameDriver::release(int keyCode) {
     keyEvent(keyCode);
 }
 
+void GameDriver::pressTogether(int firstKeyCode, int secondKeyCode) {
+    keysDown.at(static_cast<std::size_t>(firstKeyCode)) = true;
+    keysDown.at(static_cast<std::size_t>(secondKeyCode)) = true;
+    keyEvent(firstKeyCode);
+    keyEvent(secondKeyCode);
+}
+
 void GameDriver::tap(int keyCode) {
     press(keyCode);
     run(0.1f);

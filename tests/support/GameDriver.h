@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 #include <sstream>
 #include <streambuf>
 
@@ -43,6 +44,8 @@ public:
     // A key goes down or up, with the key event the window system delivers for it.
     void press(int keyCode);
     void release(int keyCode);
+    // Two keys that go down at the same instant: both events see both keys down.
+    void pressTogether(int firstKeyCode, int secondKeyCode);
     // Press, a few frames, release, a few frames: a person's keystroke.
     void tap(int keyCode);
     // A left-button press.
