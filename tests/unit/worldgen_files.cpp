@@ -87,6 +87,8 @@ public:
 }  // namespace
 
 TEST(WorldFiles, EveryModelImportsWithNormalsAndTextureCoordinates) {
+    const std::set<std::string> mirrorDrawn = {"Meshes/cubeFCMobj.obj", "Meshes/Labyrinth.obj",
+                                               "Meshes/test.obj", "Meshes/platte.obj"};
     std::set<std::string> files = distinctModelFiles();
     EXPECT_EQ(files.size(), 36u);
     for (const std::string& file : files) {
@@ -111,9 +113,12 @@ TEST(WorldFiles, EveryModelImportsWithNormalsAndTextureCoordinates) {
                 const aiVector3D& n = mesh->mNormals[v];
                 ASSERT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 2e-3f);
             }
-            // One diffuse map per mesh keeps texture unit 1 free for the shadow map.
+            // One diffuse map per mesh keeps texture unit 1 free for the shadow map. Models the
+            // environment-mapping pass draws name no image: that pass sets no sampler of its
+            // own, and a mesh's texture set-up there raises a GL error.
             const aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
-            EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE), 1u);
+            unsigned expected = mirrorDrawn.count(file) != 0 ? 0u : 1u;
+            EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE), expected);
             EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_SPECULAR), 0u);
         }
     }

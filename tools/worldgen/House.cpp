@@ -8,6 +8,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "ObjWriter.h"
 #include "Textures.h"
 
 namespace {
@@ -418,7 +419,8 @@ Shape buildHouse() {
 
 Shape buildLabyrinth() {
     Shape s;
-    Part& metal = s.part("metal");
+    // Drawn only by the environment-mapping pass: a mirror without an image.
+    Part& metal = s.part(kMirrorMaterial);
     const UvMap map = planar(0.6f);
     // A maze of 9 x 5 cells on the level-4 floor (house model frame), carved by a depth-first
     // walk driven by a fixed linear congruential sequence.

@@ -104,7 +104,9 @@ std::string mtlText(const Shape& shape) {
         written[part.material] = true;
         text += "\nnewmtl " + part.material + "\n";
         text += "Ka 1.0 1.0 1.0\nKd 1.0 1.0 1.0\nKs 0.3 0.3 0.3\nNs 32.0\nd 1.0\nillum 2\n";
-        text += "map_Kd Textures/" + part.material + ".png\n";
+        if (part.material != kMirrorMaterial) {
+            text += "map_Kd Textures/" + part.material + ".png\n";
+        }
     }
     return text;
 }

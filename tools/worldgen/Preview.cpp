@@ -152,7 +152,8 @@ int main(int argc, char** argv) {
         glm::mat4 mvp = proj * view * (*d.matrix);
         glm::mat3 nm = glm::transpose(glm::inverse(glm::mat3(*d.matrix)));
         for (const Part& part : shape.parts) {
-            const Image& tex = textures.at(part.material);
+            // Mirrors reflect the sky: the preview shows them in the palette's steel.
+            const Image& tex = textures.at(part.material == "mirror" ? "palette" : part.material);
             for (std::size_t i = 0; i + 2 < part.vertices.size(); i += 3) {
                 // Corners in clip space with their world position and texture coordinates,
                 // clipped against a near plane so that big floors reaching behind the eye draw.

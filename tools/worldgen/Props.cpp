@@ -5,6 +5,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "ObjWriter.h"
 #include "Textures.h"
 
 namespace {
@@ -458,6 +459,7 @@ Shape buildHiddenTop() {
     for (float z : {0.25f, 0.75f}) {
         addBox(metal, {0.02f, 1.1f, z - 0.04f}, {0.98f, 1.112f, z + 0.04f}, planar(0.5f));
     }
+    // The palette part comes last: the plates drawn right after the tops sample what it binds.
     addBox(s.part("palette"), {0.975f, 0.96f, 0.45f}, {0.99f, 1.1f, 0.55f}, colour(kBrass));
     return s;
 }
@@ -479,8 +481,12 @@ Shape buildInsert() {
 
 Shape buildPlate(float centreX, float centreZ) {
     Shape s;
-    addBox(s.part("metal"), {centreX - 0.2f, 0.19f, centreZ - 0.2f},
-           {centreX + 0.2f, 0.21f, centreZ + 0.2f}, planar(0.4f));
+    // Plate 1 and the offset copy are drawn by the environment-mapping pass, the other plates by
+    // the main pass right after the box tops, whose last mesh leaves the palette bound on unit 0:
+    // so the plate names no image (nothing for the mirror pass to trip over) and points at the
+    // steel swatch of the palette.
+    addBox(s.part(kMirrorMaterial), {centreX - 0.2f, 0.19f, centreZ - 0.2f},
+           {centreX + 0.2f, 0.21f, centreZ + 0.2f}, colour(kSteel));
     return s;
 }
 
@@ -492,7 +498,7 @@ Shape buildPlaceholder() {
 
 Shape buildMirrorCube() {
     Shape s;
-    Part& p = s.part("metal");
+    Part& p = s.part(kMirrorMaterial);
     // Built in world units, then taken into the frame of the cube's matrix (scale 2 after a turn
     // of 3 pi / 2 about y), so the sculpture stands on the lawn east of the house.
     const glm::vec3 foot(2.2f, 6.0f, -3.5f);
