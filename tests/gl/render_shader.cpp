@@ -86,12 +86,6 @@ TEST(ShaderFailure, CompileErrorPrintsTheInfoLogAfterTheMessage) {
     EXPECT_EQ(log.back(), '\n');
 }
 
-TEST(ShaderFailure, EmptySourceFailsToCompile) {
-    const ProcessResult result = runFatal("build", "", validFragment);
-    expectPausedExit(result);
-    EXPECT_EQ(result.err.rfind("Failed to Compile Shader\n", 0), 0u) << result.err;
-}
-
 TEST(ShaderFailure, LinkErrorPrintsTheInfoLogAfterTheMessage) {
     // Each stage compiles alone, but they disagree on the type of one uniform.
     const char* vertex =
