@@ -242,12 +242,12 @@ Shape buildRewardBox() {
 Shape buildRewardLid() {
     Shape s;
     Part& wood = s.part("wood");
-    Part& metal = s.part("metal");
+    Part& p = s.part("palette");
     addBox(wood, {-0.56f, 0.5f, -0.56f}, {0.56f, 0.63f, 0.56f}, planar(0.6f));
-    addBox(metal, {-0.575f, 0.5f, -0.575f}, {0.575f, 0.56f, 0.575f}, planar(0.5f),
+    addBox(p, {-0.575f, 0.5f, -0.575f}, {0.575f, 0.56f, 0.575f}, colour(kSteel),
            (1u << kPosY) | (1u << kNegY));
-    addBox(metal, {-0.3f, 0.63f, -0.06f}, {0.3f, 0.65f, 0.06f}, planar(0.5f));
-    addSphere(s.part("palette"), {0.0f, 0.68f, 0.0f}, {0.09f, 0.05f, 0.09f}, 10, 5, colour(kBrass));
+    addBox(p, {-0.3f, 0.63f, -0.06f}, {0.3f, 0.65f, 0.06f}, colour(kSteel));
+    addSphere(p, {0.0f, 0.68f, 0.0f}, {0.09f, 0.05f, 0.09f}, 10, 5, colour(kBrass));
     return s;
 }
 
@@ -292,7 +292,7 @@ Shape buildPiece(int piece) {
 
 Shape buildPlace(int place) {
     Shape s;
-    addBox(s.part("stone"), {-0.12f, -0.1f, -0.12f}, {0.12f, 0.0f, 0.12f}, planar(0.5f));
+    addBox(s.part("tiles"), {-0.12f, -0.1f, -0.12f}, {0.12f, 0.0f, 0.12f}, planar(0.5f));
     Part& p = s.part("palette");
     // The piece that belongs here: place 1 takes piece 3, place 2 piece 2, place 3 piece 1. The
     // plinth carries that piece's outline in its colour, a little larger than the piece, and a
@@ -336,8 +336,7 @@ Shape buildDoor() {
     }
     // Hinge knuckles on the hinge edge.
     for (float y : {-1.4f, 1.9f}) {
-        addCylinder(s.part("metal"), {x0 + 0.03f, y, z1 - 0.03f}, 0.05f, 0.05f, 0.4f, 8,
-                    planar(0.5f));
+        addCylinder(brass, {x0 + 0.03f, y, z1 - 0.03f}, 0.05f, 0.05f, 0.4f, 8, colour(kSteel));
     }
     return s;
 }
@@ -417,12 +416,12 @@ Shape buildTile(int tile) {
         cz += 0.525f;
     }
     const float half = 0.12f;
-    addBox(s.part("wood"), {cx - half, 0.05f, cz - half}, {cx + half, 0.0985f, cz + half},
-           planar(0.3f));
+    // One image per tile: the sides take the gold of the picture's frame.
+    addBox(s.part("picture"), {cx - half, 0.05f, cz - half}, {cx + half, 0.0985f, cz + half},
+           flatAt(glm::vec2(0.006f, 0.5f)), 1u << kPosY);
     int target = solvedCell(tile);
     addPictureSquare(s.part("picture"), cx, cz, half, 0.1f, pictureRowOfCell(target),
                      pictureColumnOfCell(target), 0.25f);
-    // A bevel of the picture's edge colour so the top reads as a raised face.
     return s;
 }
 
@@ -437,15 +436,15 @@ Shape buildHiddenBox() {
     addBox(wood, {x1 - t, y0 + t, z0}, {x1, y1, z1}, map);
     addBox(wood, {x0 + t, y0 + t, z0}, {x1 - t, y1, z0 + t}, map);
     addBox(wood, {x0 + t, y0 + t, z1 - t}, {x1 - t, y1, z1}, map);
-    Part& metal = s.part("metal");
+    // Iron corners and a lock plate on the front (+x), opposite the hinge. Flat palette colours
+    // keep the eight boxes at two images each.
+    Part& p = s.part("palette");
     for (float x : {x0, x1}) {
         for (float z : {z0, z1}) {
             glm::vec3 lo(x - 0.012f, y0, z - 0.012f);
-            addBox(metal, lo, lo + glm::vec3(0.024f, y1 - y0, 0.024f), planar(0.5f));
+            addBox(p, lo, lo + glm::vec3(0.024f, y1 - y0, 0.024f), colour(kSteel));
         }
     }
-    // A lock plate on the front (+x), opposite the hinge.
-    Part& p = s.part("palette");
     addBox(p, {x1, 0.78f, 0.42f}, {x1 + 0.015f, 0.98f, 0.58f}, colour(kBrass));
     addBox(p, {x1 + 0.015f, 0.84f, 0.49f}, {x1 + 0.02f, 0.93f, 0.51f}, colour(kVisor));
     return s;
@@ -454,21 +453,21 @@ Shape buildHiddenBox() {
 Shape buildHiddenTop() {
     Shape s;
     addBox(s.part("wood"), {0.025f, 1.025f, 0.1f}, {0.975f, 1.1f, 0.9f}, planar(0.8f));
-    // Iron straps across the top and a brass hasp that hangs over the lock.
-    Part& metal = s.part("metal");
+    // Iron straps across the top and a brass hasp that hangs over the lock. The palette part
+    // comes last: the plates drawn right after the tops sample what it leaves bound.
+    Part& p = s.part("palette");
     for (float z : {0.25f, 0.75f}) {
-        addBox(metal, {0.02f, 1.1f, z - 0.04f}, {0.98f, 1.112f, z + 0.04f}, planar(0.5f));
+        addBox(p, {0.02f, 1.1f, z - 0.04f}, {0.98f, 1.112f, z + 0.04f}, colour(kSteel));
     }
-    // The palette part comes last: the plates drawn right after the tops sample what it binds.
-    addBox(s.part("palette"), {0.975f, 0.96f, 0.45f}, {0.99f, 1.1f, 0.55f}, colour(kBrass));
+    addBox(p, {0.975f, 0.96f, 0.45f}, {0.99f, 1.1f, 0.55f}, colour(kBrass));
     return s;
 }
 
 Shape buildInsert() {
     Shape s;
     // A false bottom with a red cross: "nothing in here".
-    addBox(s.part("wood"), {0.09f, 0.55f, 0.165f}, {0.91f, 0.6f, 0.835f}, planar(0.5f));
     Part& p = s.part("palette");
+    addBox(p, {0.09f, 0.55f, 0.165f}, {0.91f, 0.6f, 0.835f}, colour(kLeather));
     for (float sign : {-1.0f, 1.0f}) {
         std::size_t first = p.vertices.size();
         addBox(p, {-0.32f, 0.0f, -0.035f}, {0.32f, 0.012f, 0.035f}, colour(kRed));
@@ -492,7 +491,8 @@ Shape buildPlate(float centreX, float centreZ) {
 
 Shape buildPlaceholder() {
     Shape s;
-    addBox(s.part("palette"), glm::vec3(-0.01f), glm::vec3(0.01f), colour(kWhite));
+    // Loaded but never drawn: no image to decode.
+    addBox(s.part(kMirrorMaterial), glm::vec3(-0.01f), glm::vec3(0.01f), colour(kWhite));
     return s;
 }
 
