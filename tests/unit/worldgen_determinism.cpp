@@ -70,6 +70,22 @@ TEST(WorldGenerator, TwoRunsWriteTheSameBytesAsTheBuild) {
     }
 }
 
+TEST(WorldGenerator, RemovesFilesItNoLongerWrites) {
+    fs::path dir = freshDirectory("worldgen_stale");
+    fs::create_directories(dir / "Meshes");
+    fs::create_directories(dir / "Textures");
+    std::ofstream(dir / "Meshes" / "retired.obj") << "o retired\n";
+    std::ofstream(dir / "Textures" / "retired.png") << "old";
+    std::ofstream(dir / "notes.txt") << "not ours";
+    ProcessResult r = runGenerator(dir.string());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "Meshes" / "retired.obj"));
+    EXPECT_FALSE(fs::exists(dir / "Textures" / "retired.png"));
+    // Only its own two folders are tidied.
+    EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+    EXPECT_TRUE(fs::exists(dir / "Meshes" / "door.obj"));
+}
+
 TEST(WorldGenerator, ReportsAnOutputItCannotWrite) {
     fs::path dir = freshDirectory("worldgen_blocked");
     // A plain file where the Meshes folder should be.

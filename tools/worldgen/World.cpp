@@ -1,6 +1,7 @@
 #include "World.h"
 
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "House.h"
@@ -70,5 +71,21 @@ std::vector<std::string> writeWorld(const std::string& directory, std::string& e
         return written;
     }
     written.push_back("Textures/newkeystuff.jpg");
+    // The two folders are the generator's own output: files an older version wrote and this one
+    // no longer does are removed, so the game never loads a stale model or image.
+    std::set<std::string> keep(written.begin(), written.end());
+    for (const char* folder : {"Meshes", "Textures"}) {
+        std::vector<std::filesystem::path> stale;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(directory + "/" + folder, ec)) {
+            std::string relative = std::string(folder) + "/" + entry.path().filename().string();
+            if (entry.is_regular_file() && keep.count(relative) == 0) {
+                stale.push_back(entry.path());
+            }
+        }
+        for (const std::filesystem::path& path : stale) {
+            std::filesystem::remove(path, ec);
+        }
+    }
     return written;
 }
