@@ -143,4 +143,29 @@ TEST_F(AssetsTest, ReleaseEmptiesEveryOwnerButTheLabyrinthAndDeletesThePrograms)
     }
 }
 
+// The game's own data set, as the build generates it beside the binary.
+TEST(GameAssets, TheWorldLoadsWithoutASingleMessage) {
+    testGlContext();
+    if (!std::filesystem::exists(std::string(VELMORA_RUN_DIR) + "/Meshes")) {
+        GTEST_SKIP() << "no world data in " << VELMORA_RUN_DIR;
+    }
+    fixture::clearGlErrors();
+    {
+        fixture::WorkingDir working(VELMORA_RUN_DIR);
+        testing::internal::CaptureStderr();
+        fixture::StdoutCapture out;
+        setupAssets(testGlContext());
+        EXPECT_EQ(out.text(), "");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    }
+    for (const ModelFile& row : modelFiles) {
+        ASSERT_TRUE(*row.owner);
+        EXPECT_FALSE((*row.owner)->meshes.empty()) << row.path;
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    releaseAssets();
+    labyrinthModel.reset();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
 }  // namespace

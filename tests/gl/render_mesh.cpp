@@ -15,27 +15,56 @@
 #include "render_fixtures.h"
 #include "support/GlContext.h"
 
-// Counts heap allocations while armed, to prove the steady-state draws make none. The replacement
-// pair uses malloc and free consistently, which the compiler cannot see through inlining.
+// Counts heap allocations while armed, to prove the steady-state draws make none. Every plain and
+// array form is replaced, so whatever any library allocates is released by the matching free; the
+// compiler cannot see that pairing through inlining.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 namespace {
 bool countAllocations = false;
 int allocations = 0;
-}  // namespace
 
-void* operator new(std::size_t size) {
+void* allocate(std::size_t size) noexcept {
     if (countAllocations) {
         ++allocations;
     }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* allocateOrThrow(std::size_t size) {
+    if (void* memory = allocate(size)) {
         return memory;
     }
     throw std::bad_alloc();
 }
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
 void operator delete(void* memory) noexcept {
     std::free(memory);
 }
+void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
 void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
     std::free(memory);
 }
 
