@@ -84,12 +84,6 @@ TEST_F(TextureTest, ColourImageBecomesMipMappedMirroredRgb8WithRowsBottomFirst) 
         glGetTexParameteriv(GL_TEXTURE_2D, wrap, &value);
         EXPECT_EQ(value, GL_MIRRORED_REPEAT);
     }
-    for (GLenum filter : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER}) {
-        glGetTexParameteriv(GL_TEXTURE_2D, filter, &value);
-        EXPECT_EQ(value, GL_LINEAR);
-    }
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glBindTexture(GL_TEXTURE_2D, 0);
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
