@@ -21,10 +21,9 @@ TEST(GameShell, WindowedStartShowsStatisticsAndEndsWithEscape) {
     geometryQuery.args = {"/usr/bin/xdotool", "getwindowgeometry", window};
     EXPECT_NE(runProcess(geometryQuery, "", 20.0).out.find("800x600"), std::string::npos);
 
-    tapKey(window, "F2");
-    ASSERT_TRUE(waitForOutput(game, "rendered Objects", startTimeout)) << game.outSoFar();
-    tapKey(window, "Escape");
-    const ProcessResult result = game.wait(startTimeout);
+    ASSERT_TRUE(holdKeyUntilOutput(game, window, "F2", "rendered Objects", startTimeout))
+        << game.outSoFar();
+    const ProcessResult result = holdKeyUntilExit(game, window, "Escape", startTimeout);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.err;
 
@@ -45,8 +44,7 @@ TEST(GameShell, EndOfInputAtTheFirstQuestionStartsWindowedWithTheCommandLineSize
     ProcessOptions geometryQuery;
     geometryQuery.args = {"/usr/bin/xdotool", "getwindowgeometry", window};
     EXPECT_NE(runProcess(geometryQuery, "", 20.0).out.find("640x480"), std::string::npos);
-    tapKey(window, "Escape");
-    const ProcessResult result = game.wait(startTimeout);
+    const ProcessResult result = holdKeyUntilExit(game, window, "Escape", startTimeout);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("You are executing '"), std::string::npos);
     // The later questions are written but find no answer: testing mode stays off, silently.

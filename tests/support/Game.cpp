@@ -52,3 +52,19 @@ bool waitForOutput(ChildProcess& child, const std::string& text, double timeoutS
     }
     return child.outSoFar().find(text) != std::string::npos;
 }
+
+bool holdKeyUntilOutput(ChildProcess& child, const std::string& window, const std::string& keyName,
+                        const std::string& text, double timeoutSeconds) {
+    xdotool({"keydown", "--window", window, keyName});
+    const bool seen = waitForOutput(child, text, timeoutSeconds);
+    xdotool({"keyup", "--window", window, keyName});
+    return seen;
+}
+
+ProcessResult holdKeyUntilExit(ChildProcess& child, const std::string& window,
+                               const std::string& keyName, double timeoutSeconds) {
+    xdotool({"keydown", "--window", window, keyName});
+    ProcessResult result = child.wait(timeoutSeconds);
+    xdotool({"keyup", keyName});
+    return result;
+}
