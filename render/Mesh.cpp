@@ -37,6 +37,7 @@ void Mesh::clampIndices() {
 
 void Mesh::resolveSamplers() {
     samplerLocations.assign(textures.size(), -1);
+    samplerNames.assign(textures.size(), std::string());
     unsigned int diffuse = 1;
     unsigned int specular = 1;
     for (size_t i = 0; i < textures.size(); ++i) {
@@ -46,9 +47,9 @@ void Mesh::resolveSamplers() {
         } else if (textures[i].type == "texture_specular") {
             number = std::to_string(specular++);
         }
+        samplerNames[i] = textures[i].type + number;
         if (shader != nullptr) {
-            const std::string name = textures[i].type + number;
-            samplerLocations[i] = glGetUniformLocation(shader->programId, name.c_str());
+            samplerLocations[i] = glGetUniformLocation(shader->programId, samplerNames[i].c_str());
         }
     }
 }
@@ -82,11 +83,24 @@ void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping) {
     this->mipmapLinear = mipmapLinear;
     this->nearest = nearest;
     this->mipmapping = mipmapping;
+    // A location belongs to one program. When another program is current (the reflection pass
+    // draws models built for the main program), its own location of the sampler is used: the main
+    // program's number could name an unrelated uniform there, a GL error on every draw.
+    GLint currentProgram = 0;
+    if (!textures.empty()) {
+        glGetIntegerv(GL_CURRENT_PROGRAM, &currentProgram);
+    }
+    const bool ownProgram =
+        shader != nullptr && static_cast<GLuint>(currentProgram) == shader->programId;
     for (size_t i = 0; i < textures.size(); ++i) {
         const auto unit = static_cast<GLint>(i);
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        // The location comes from this mesh's program; the value goes to the current one.
-        const GLint location = i < samplerLocations.size() ? samplerLocations[i] : -1;
+        GLint location = -1;
+        if (i < samplerLocations.size()) {
+            location = ownProgram ? samplerLocations[i]
+                                  : glGetUniformLocation(static_cast<GLuint>(currentProgram),
+                                                         samplerNames[i].c_str());
+        }
         glUniform1i(location, unit);
         const GLenum error = glGetError();
         if (error != GL_NO_ERROR) {

@@ -59,4 +59,6 @@ private:
 
     // Location of each texture's sampler uniform ("texture_diffuse1", ...), in texture order.
     std::vector<int> samplerLocations;
+    // The sampler uniform names themselves, for a draw under another program.
+    std::vector<std::string> samplerNames;
 };

@@ -271,6 +271,38 @@ TEST_F(MeshTest, SamplersAreNamedPerTypeAndUnitsCountFromZero) {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+TEST_F(MeshTest, UnderAnotherProgramTheSamplerIsThatProgramsOwn) {
+    // Uniforms in another order than the mesh's program, so the numbers differ.
+    const std::string vertex = dir.write("v2", samplerVertex);
+    const std::string fragment = dir.write(
+        "f2",
+        "#version 330 core\nout vec4 color;\nuniform vec3 lightPos;\nuniform vec3 viewPos;\n"
+        "uniform sampler2D texture_diffuse1;\n"
+        "void main() { color = vec4(texture(texture_diffuse1, vec2(0.5)).rgb + lightPos * viewPos, "
+        "1.0); }\n");
+    Shader other(vertex, fragment);
+    const std::string plain = dir.write(
+        "f3", "#version 330 core\nout vec4 color;\nuniform vec3 lightPos;\n"
+              "void main() { color = vec4(lightPos, 1.0); }\n");
+    Shader withoutSampler(vertex, plain);
+    const unsigned int red = solidTexture(255, 0, 0);
+    Mesh mesh(screenQuad(), quadIndices, {textureOf(red, "texture_diffuse")}, shader.get());
+
+    Target target;
+    fixture::StdoutCapture capture;
+    glUseProgram(other.programId);
+    const GLint sampler = glGetUniformLocation(other.programId, "texture_diffuse1");
+    glUniform1i(sampler, 5);
+    mesh.draw(false, false, false);
+    GLint value = -1;
+    glGetUniformiv(other.programId, sampler, &value);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(target.centre().r, 255);
+    glUseProgram(withoutSampler.programId);
+    mesh.draw(false, false, false);
+    EXPECT_EQ(capture.text(), "") << "no GL error on either program";
+}
+
 TEST_F(MeshTest, EmptyOrBrokenIndexListsNeverDrawPastTheVertices) {
     glUseProgram(shader->programId);
     GLuint query = 0;
