@@ -478,13 +478,9 @@ Shape buildInsert() {
     return s;
 }
 
-Shape buildPlate(float centreX, float centreZ) {
+Shape buildPlate(float centreX, float centreZ, const char* material) {
     Shape s;
-    // Plate 1 and the offset copy are drawn by the environment-mapping pass, the other plates by
-    // the main pass right after the box tops, whose last mesh leaves the palette bound on unit 0:
-    // so the plate names no image (nothing for the mirror pass to trip over) and points at the
-    // steel swatch of the palette.
-    addBox(s.part(kMirrorMaterial), {centreX - 0.2f, 0.19f, centreZ - 0.2f},
+    addBox(s.part(material), {centreX - 0.2f, 0.19f, centreZ - 0.2f},
            {centreX + 0.2f, 0.21f, centreZ + 0.2f}, colour(kSteel));
     return s;
 }

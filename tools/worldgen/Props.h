@@ -41,7 +41,7 @@ int initialCell(int tile);
 Shape buildHiddenBox();
 Shape buildHiddenTop();
 Shape buildInsert();
-Shape buildPlate(float centreX, float centreZ);
+Shape buildPlate(float centreX, float centreZ, const char* material);
 Shape buildPlaceholder();
 
 // The mirror cube (a sculpture on the lawn) and the floor labyrinth of level 4 (house frame).

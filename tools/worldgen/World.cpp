@@ -38,10 +38,12 @@ std::vector<WorldModel> buildWorldModels() {
     models.push_back({"collisionshapes", buildPlaceholder()});
     models.push_back({"boxhiddenkey", buildHiddenBox()});
     models.push_back({"boxhiddenkeytop", buildHiddenTop()});
-    models.push_back({"platte", buildPlate(0.0f, 0.0f)});
+    // The plates under the hidden boxes are steel from the palette (plate 1 is drawn by the
+    // reflection pass all the same); the test plate is only ever a mirror.
+    models.push_back({"platte", buildPlate(0.0f, 0.0f, "palette")});
     models.push_back({"boxhiddenkeymirror", buildPlaceholder()});
     models.push_back({"mittelteil", buildInsert()});
-    models.push_back({"test", buildPlate(0.2f, 0.4f)});
+    models.push_back({"test", buildPlate(0.2f, 0.4f, kMirrorMaterial)});
     return models;
 }
 
