@@ -18,7 +18,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-#include "Capture.h"
+#include "render/Snapshot.h"
 #include "app/FrameLoop.h"
 #include "app/Game.h"
 #include "camera/Camera.h"
@@ -156,6 +156,9 @@ void applyScene(const std::string& scene) {
         currentLevel = 3;
         aimCamera(glm::vec3(-3.0f, 9.3f, -0.2f), glm::vec3(-3.0f, 8.9f, -3.0f));
         if (scene == "gameover") {
+            // Caught: a statue at arm's length, the world frozen and drawn blended.
+            statue2Transform[3] = glm::vec4(-3.1f, 8.5f, -0.9f, 1.0f);
+            aimCamera(glm::vec3(-3.0f, 9.3f, -0.2f), glm::vec3(-3.1f, 9.0f, -0.9f));
             gameOver = true;
             renderer.setBlending(true);
         }
@@ -164,7 +167,11 @@ void applyScene(const std::string& scene) {
         openAllHiddenTops();
         aimCamera(glm::vec3(-2.5f, 9.3f, 0.9f), glm::vec3(-2.5f, 8.7f, 2.6f));
         if (scene == "won") {
-            aimCamera(glm::vec3(-0.9f, 10.5f, -0.2f), positionOf(doorTransform6));
+            // Key A used on door 6, seen from the balcony in front of it, after the winning click.
+            holdingKeyA = true;
+            hiddenTarget = 9;
+            animateHiddenBoxes();
+            aimCamera(glm::vec3(-1.2f, 10.4f, -0.16f), glm::vec3(0.054f, 10.25f, -0.16f));
             renderer.setBlending(true);
         }
     } else {
@@ -209,7 +216,7 @@ int main(int argc, char** argv) {
         }
     }
     glFinish();
-    const bool written = writeWindowPng(options.out, options.width, options.height);
+    const bool written = saveFramebufferPng(options.out, options.width, options.height);
     std::cout << console.str();
     renderer.releaseAssets();
     glfwTerminate();

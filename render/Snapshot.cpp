@@ -1,4 +1,4 @@
-#include "Capture.h"
+#include "render/Snapshot.h"
 
 #include <algorithm>
 #include <vector>
@@ -6,7 +6,7 @@
 #include <GL/glew.h>
 #include <stb_image_write.h>
 
-bool writeWindowPng(const std::string& path, int width, int height) {
+bool saveFramebufferPng(const std::string& path, int width, int height) {
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
