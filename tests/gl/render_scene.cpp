@@ -19,6 +19,7 @@
 #include "render/ShadowTarget.h"
 #include "render_fixtures.h"
 #include "support/GlContext.h"
+#include "support/Reference.h"
 
 namespace {
 
@@ -280,26 +281,11 @@ TEST_F(SceneTest, LitTexturedBoxCastsAShadowInsideTheCone) {
     // few edge pixels differently.
     const std::string reference =
         std::string(VELMORA_SOURCE_DIR) + "/tests/gl/reference/render_scene.png";
-    int referenceWidth = 0;
-    int referenceHeight = 0;
-    unsigned char* expected = nullptr;
-    ASSERT_TRUE(readPng(reference.c_str(), referenceWidth, referenceHeight, &expected))
+    const PictureDifference difference = compareWithReference(picture, width, height, reference);
+    ASSERT_TRUE(difference.referenceRead)
         << "no reference picture; this run's picture is " << written;
-    ASSERT_EQ(referenceWidth, width);
-    ASSERT_EQ(referenceHeight, height);
-    int largest = 0;
-    size_t differing = 0;
-    for (size_t pixel = 0; pixel < static_cast<size_t>(width) * height; ++pixel) {
-        int worst = 0;
-        for (size_t c = 0; c < 3; ++c) {
-            worst = std::max(worst, std::abs(picture[pixel * 3 + c] - expected[pixel * 3 + c]));
-        }
-        largest = std::max(largest, worst);
-        differing += worst > 16 ? 1 : 0;
-    }
-    freePng(expected);
-    EXPECT_LE(largest, 64) << "see " << written;
-    EXPECT_LE(static_cast<double>(differing) / (width * height), 0.01) << "see " << written;
+    EXPECT_LE(difference.largest, 64) << "see " << written;
+    EXPECT_LE(difference.differingShare, 0.01) << "see " << written;
 }
 
 }  // namespace

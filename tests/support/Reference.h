@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Compares a rendered picture with a committed reference picture within a tolerance, since
+// another driver may round a few edge pixels differently.
+struct PictureDifference {
+    bool referenceRead = false;
+    // Largest difference of any channel of any pixel, 0..255.
+    int largest = 0;
+    // Share of pixels whose largest channel difference exceeds 16.
+    double differingShare = 1.0;
+};
+
+// picture: RGB, top row first, width x height. The reference must have the same size.
+PictureDifference compareWithReference(const std::vector<unsigned char>& picture, int width,
+                                       int height, const std::string& referencePath);
