@@ -15,12 +15,6 @@
 
 namespace {
 
-// One draw: a model with the matrix it is drawn with this time.
-struct DrawEntry {
-    std::unique_ptr<Model>* model;
-    glm::mat4* matrix;
-};
-
 // Drawn in every pass; the house comes first and is the only object drawn before "power" is set.
 const DrawEntry alwaysDrawn[] = {
     {&houseModel, &houseTransform},
@@ -129,9 +123,7 @@ glm::vec3 translationOf(const glm::mat4& matrix) {
 }
 
 void draw(unsigned int program, const DrawEntry& entry) {
-    if (*entry.model) {
-        drawWithMatrix(program, **entry.model, *entry.matrix);
-    }
+    drawEntry(program, entry);
     ++renderedObjects;
 }
 

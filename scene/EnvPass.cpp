@@ -17,22 +17,11 @@ bool envCubeMapLoaded = false;
 
 namespace {
 
-struct ReflectingObject {
-    std::unique_ptr<Model>* model;
-    glm::mat4* matrix;
-};
-
-const ReflectingObject level4Reflecting[] = {
+const DrawEntry level4Reflecting[] = {
     {&plate1Model, &plate1Transform},
     {&testModel, &testTransform},
     {&labyrinthModel, &labyrinthTransform},
 };
-
-void drawReflecting(unsigned int program, const ReflectingObject& object) {
-    if (*object.model) {
-        drawWithMatrix(program, **object.model, *object.matrix);
-    }
-}
 
 // Visibility of an object; without culling everything is visible.
 using VisibilityTest = bool (*)(const Frustum& frustum, const glm::mat4& matrix);
@@ -55,14 +44,14 @@ void drawEnvironmentPass(unsigned int program, const Frustum& frustum, Visibilit
         envCubeMapLoaded = true;
     }
     if (isVisible(frustum, envCubeTransform)) {
-        drawReflecting(program, {&envCubeModel, &envCubeTransform});
+        drawEntry(program, {&envCubeModel, &envCubeTransform});
     }
     if (currentLevel != 4) {
         return;
     }
-    for (const ReflectingObject& object : level4Reflecting) {
+    for (const DrawEntry& object : level4Reflecting) {
         if (isVisible(frustum, *object.matrix)) {
-            drawReflecting(program, object);
+            drawEntry(program, object);
             ++renderedObjects;
         }
     }

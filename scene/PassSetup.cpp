@@ -71,9 +71,13 @@ Frustum playerFrustum() {
     return buildFrustum(eye, front, windowWidth, windowHeight);
 }
 
-void drawWithMatrix(unsigned int program, Model& model, const glm::mat4& matrix) {
+void drawEntry(unsigned int program, const DrawEntry& entry) {
+    if (!*entry.model) {
+        return;
+    }
+    Model& model = **entry.model;
     glUniformMatrix4fv(glGetUniformLocation(program, "tModel"), 1, GL_FALSE,
-                       glm::value_ptr(matrix));
+                       glm::value_ptr(*entry.matrix));
     model.nearest = nearestNeighborMode;
     model.mipmapping = mipMapping;
     model.mipmapLinear = mipMapLinear;

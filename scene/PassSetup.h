@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <glm/glm.hpp>
 
 // The set-up every draw pass shares: camera, projection and spot-light uniforms.
@@ -18,6 +20,13 @@ void uploadPassUniforms(unsigned int program);
 struct Frustum;
 Frustum playerFrustum();
 
-// Uploads the model matrix and copies the texture options into the model before its draw.
+// One draw of a pass: a model with the matrix it is drawn with this time.
 class Model;
-void drawWithMatrix(unsigned int program, Model& model, const glm::mat4& matrix);
+struct DrawEntry {
+    std::unique_ptr<Model>* model;
+    glm::mat4* matrix;
+};
+
+// Uploads the entry's model matrix, copies the texture options into its model and draws it. A
+// model that was never loaded draws nothing.
+void drawEntry(unsigned int program, const DrawEntry& entry);
