@@ -39,3 +39,10 @@ clean:
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Start-up and frame times of the real game beside the machine's own limits, in one table
+# (docs/performance.md explains the columns). Needs a virtual screen as large as the largest size.
+bench: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target velmora_bench
+	cd $(BUILD)/run && xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" \
+		../tools/bench/velmora_bench $(BENCH_FLAGS)
