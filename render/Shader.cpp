@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -47,6 +48,22 @@ Shader::~Shader() {
     glDeleteProgram(programId);
     glDeleteShader(vertexShaderId);
     glDeleteShader(fragmentShaderId);
+}
+
+int Shader::uniformLocation(const char* name) const {
+    for (size_t i = 0; i < keptCount_; ++i) {
+        if (std::strcmp(keptLocations_[i].name.data(), name) == 0) {
+            return keptLocations_[i].location;
+        }
+    }
+    const int location = glGetUniformLocation(programId, name);
+    const size_t length = std::strlen(name);
+    if (keptCount_ < keptLocations_.size() && length < keptLocations_[0].name.size()) {
+        KeptLocation& kept = keptLocations_[keptCount_++];
+        std::memcpy(kept.name.data(), name, length + 1);
+        kept.location = location;
+    }
+    return location;
 }
 
 void Shader::compileShaderFile(const std::string& path, unsigned int shaderType,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 // One linked program of a vertex and a fragment shader compiled from source files in the working
@@ -12,11 +13,25 @@ public:
     Shader(const Shader&) = delete;
     Shader& operator=(const Shader&) = delete;
 
+    // The location of a uniform of this program. Each name is looked up once and kept, so the
+    // passes upload by name every frame without a look-up; the program never relinks, so a kept
+    // location stays what a fresh look-up would return.
+    int uniformLocation(const char* name) const;
+
     unsigned int programId = 0;
     unsigned int vertexShaderId = 0;
     unsigned int fragmentShaderId = 0;
 
 private:
+    // Room for every uniform the passes upload; longer names or further names are looked up each
+    // time.
+    struct KeptLocation {
+        std::array<char, 32> name{};
+        int location = -1;
+    };
+    mutable std::array<KeptLocation, 24> keptLocations_{};
+    mutable size_t keptCount_ = 0;
+
     void compileShaderFile(const std::string& path, unsigned int shaderType, unsigned int& outId);
     void linkProgram();
 };

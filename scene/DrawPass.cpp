@@ -134,7 +134,7 @@ void drawHouse(unsigned int program) {
 }
 
 void setSpecularPower(unsigned int program) {
-    glUniform1f(glGetUniformLocation(program, "power"), 32.0f);
+    glUniform1f(uniformLocation(program, "power"), 32.0f);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "camera/Camera.h"
 #include "camera/Light.h"
 #include "camera/Settings.h"
+#include "render/Assets.h"
 #include "render/Model.h"
 #include "scene/Frustum.h"
 #include "scene/RenderOptions.h"
@@ -16,6 +17,15 @@ namespace {
 // Fixed light direction of the testing mode, used for checking shadows.
 const glm::vec3 testingDirection(-0.408977f, -0.0f, -0.9125f);
 }  // namespace
+
+int uniformLocation(unsigned int program, const char* name) {
+    for (const std::unique_ptr<Shader>* owner : {&mainShader, &depthShader, &envMapShader}) {
+        if (*owner && (*owner)->programId == program) {
+            return (*owner)->uniformLocation(name);
+        }
+    }
+    return glGetUniformLocation(program, name);
+}
 
 glm::vec3 spotDirection() {
     if (testingMode) {
@@ -40,7 +50,7 @@ glm::mat4 sceneProjection(int width, int height) {
 }
 
 void uploadPassUniforms(unsigned int program) {
-    glUniform1f(glGetUniformLocation(program, "visibility"), visibility);
+    glUniform1f(uniformLocation(program, "visibility"), visibility);
     if (playerCamera) {
         playerCamera->updateView();
     }
@@ -50,18 +60,18 @@ void uploadPassUniforms(unsigned int program) {
     const glm::mat4 view = playerCamera ? playerCamera->view : glm::mat4(1.0f);
     const glm::vec3 direction = spotDirection();
 
-    glUniform3f(glGetUniformLocation(program, "objectColor"), 1.0f, 0.5f, 0.31f);
-    glUniform3f(glGetUniformLocation(program, "lightColor"), 1.0f, 1.0f, 1.0f);
-    glUniform3f(glGetUniformLocation(program, "lightPos"), lightPosition.x, lightPosition.y,
+    glUniform3f(uniformLocation(program, "objectColor"), 1.0f, 0.5f, 0.31f);
+    glUniform3f(uniformLocation(program, "lightColor"), 1.0f, 1.0f, 1.0f);
+    glUniform3f(uniformLocation(program, "lightPos"), lightPosition.x, lightPosition.y,
                 lightPosition.z);
-    glUniform3f(glGetUniformLocation(program, "viewPos"), eye.x, eye.y, eye.z);
-    glUniform3f(glGetUniformLocation(program, "direction"), direction.x, direction.y, direction.z);
+    glUniform3f(uniformLocation(program, "viewPos"), eye.x, eye.y, eye.z);
+    glUniform3f(uniformLocation(program, "direction"), direction.x, direction.y, direction.z);
     // The cosines of the spot cone's half-angles (30.5, 7.5 and 3.5 degrees), largest first.
-    glUniform1f(glGetUniformLocation(program, "cutOff"), std::cos(0.5323254f));
-    glUniform1f(glGetUniformLocation(program, "cutOff2"), std::cos(0.1308997f));
-    glUniform1f(glGetUniformLocation(program, "cutOff3"), std::cos(0.0610865f));
-    glUniformMatrix4fv(glGetUniformLocation(program, "view"), 1, GL_FALSE, glm::value_ptr(view));
-    glUniformMatrix4fv(glGetUniformLocation(program, "projection"), 1, GL_FALSE,
+    glUniform1f(uniformLocation(program, "cutOff"), std::cos(0.5323254f));
+    glUniform1f(uniformLocation(program, "cutOff2"), std::cos(0.1308997f));
+    glUniform1f(uniformLocation(program, "cutOff3"), std::cos(0.0610865f));
+    glUniformMatrix4fv(uniformLocation(program, "view"), 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(uniformLocation(program, "projection"), 1, GL_FALSE,
                        glm::value_ptr(projection));
 }
 
@@ -76,7 +86,7 @@ void drawEntry(unsigned int program, const DrawEntry& entry) {
         return;
     }
     Model& model = **entry.model;
-    glUniformMatrix4fv(glGetUniformLocation(program, "tModel"), 1, GL_FALSE,
+    glUniformMatrix4fv(uniformLocation(program, "tModel"), 1, GL_FALSE,
                        glm::value_ptr(*entry.matrix));
     model.nearest = nearestNeighborMode;
     model.mipmapping = mipMapping;

@@ -12,6 +12,10 @@ glm::vec3 spotDirection();
 // The main projection: the tangent of 22.5 (radians) as written, window aspect, near 0.1, far 40.
 glm::mat4 sceneProjection(int width, int height);
 
+// The location of a uniform in one of the game's three programs, kept from its first look-up (see
+// Shader::uniformLocation); any other program is asked each time.
+int uniformLocation(unsigned int program, const char* name);
+
 // Uploads "visibility", updates the camera's view, then uploads the lighting uniforms, "view" and
 // "projection" into the program, which must be current.
 void uploadPassUniforms(unsigned int program);

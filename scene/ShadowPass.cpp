@@ -67,7 +67,7 @@ void renderShadowPass() {
     const glm::mat4 lightView =
         glm::lookAt(eye, eye + spotDirection(), glm::vec3(0.0f, 1.0f, 0.0f));
     lightSpaceMatrix = lightProjection() * lightView;
-    glUniformMatrix4fv(glGetUniformLocation(program, "lsm"), 1, GL_FALSE,
+    glUniformMatrix4fv(uniformLocation(program, "lsm"), 1, GL_FALSE,
                        glm::value_ptr(lightSpaceMatrix));
 
     glBindFramebuffer(GL_FRAMEBUFFER, shadowMapFbo);
@@ -95,12 +95,12 @@ void prepareMainPass() {
     // Unit 1 stays active when the draws begin; each mesh selects its own units from 0.
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
-    glUniform1i(glGetUniformLocation(program, "shadowMap"), 1);
+    glUniform1i(uniformLocation(program, "shadowMap"), 1);
     glCullFace(GL_BACK);
     glDisable(GL_POLYGON_OFFSET_FILL);
-    glUniform1i(glGetUniformLocation(program, "pcf"), 1);
+    glUniform1i(uniformLocation(program, "pcf"), 1);
     const glm::mat4 biasedLightMatrix = biasMatrix * lightSpaceMatrix;
-    glUniformMatrix4fv(glGetUniformLocation(program, "M_VL_PL_L"), 1, GL_FALSE,
+    glUniformMatrix4fv(uniformLocation(program, "M_VL_PL_L"), 1, GL_FALSE,
                        glm::value_ptr(biasedLightMatrix));
     shadowPassActive = false;
 }
