@@ -1,5 +1,6 @@
 #include "render/Assets.h"
 
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 #include "camera/Camera.h"
@@ -150,6 +151,15 @@ const ModelFile modelFiles[68] = {
     {&extraKeyAModel, "Meshes/key1.obj"},
     {&extraKeyBModel, "Meshes/key1.obj"},
 };
+
+int programUniformLocation(unsigned int program, const char* name) {
+    for (const std::unique_ptr<Shader>* owner : {&mainShader, &depthShader, &envMapShader}) {
+        if (*owner && (*owner)->programId == program) {
+            return (*owner)->uniformLocation(name);
+        }
+    }
+    return glGetUniformLocation(program, name);
+}
 
 void setupAssets(GLFWwindow* window) {
     if (window != nullptr) {

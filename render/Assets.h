@@ -14,6 +14,10 @@ extern std::unique_ptr<Shader> mainShader;
 extern std::unique_ptr<Shader> depthShader;
 extern std::unique_ptr<Shader> envMapShader;
 
+// The location of a uniform in the current program: kept by its Shader when the program is one of
+// the three above (see Shader::uniformLocation), asked of the driver for any other program.
+int programUniformLocation(unsigned int program, const char* name);
+
 // The 68 models, in creation order. Several load the same file, each with its own GL objects.
 extern std::unique_ptr<Model> houseModel;
 extern std::unique_ptr<Model> playerBodyModel;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "render/Assets.h"
 #include "render/Shader.h"
 #include "render/Texture.h"
 
@@ -98,8 +99,8 @@ void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping) {
         GLint location = -1;
         if (i < samplerLocations.size()) {
             location = ownProgram ? samplerLocations[i]
-                                  : glGetUniformLocation(static_cast<GLuint>(currentProgram),
-                                                         samplerNames[i].c_str());
+                                  : programUniformLocation(static_cast<GLuint>(currentProgram),
+                                                           samplerNames[i].c_str());
         }
         glUniform1i(location, unit);
         const GLenum error = glGetError();

@@ -19,12 +19,7 @@ const glm::vec3 testingDirection(-0.408977f, -0.0f, -0.9125f);
 }  // namespace
 
 int uniformLocation(unsigned int program, const char* name) {
-    for (const std::unique_ptr<Shader>* owner : {&mainShader, &depthShader, &envMapShader}) {
-        if (*owner && (*owner)->programId == program) {
-            return (*owner)->uniformLocation(name);
-        }
-    }
-    return glGetUniformLocation(program, name);
+    return programUniformLocation(program, name);
 }
 
 glm::vec3 spotDirection() {

@@ -1,0 +1,191 @@
+// Steady frames of the real game (real shaders, real data): once running, a frame allocates
+// nothing and looks up no uniform location, and the locations the programs keep are the ones a
+// fresh look-up returns.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+#include <ostream>
+#include <string>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "app/FrameLoop.h"
+#include "app/Game.h"
+#include "app/OptionKeys.h"
+#include "camera/Camera.h"
+#include "game/GameState.h"
+#include "render/Assets.h"
+#include "scene/PassSetup.h"
+#include "scene/RenderOptions.h"
+
+// Counts heap allocations while armed. Every plain and array form is replaced, so whatever any
+// library allocates is released by the matching free.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+bool countAllocations = false;
+int allocations = 0;
+
+void* allocate(std::size_t size) noexcept {
+    if (countAllocations) {
+        ++allocations;
+    }
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* allocateOrThrow(std::size_t size) {
+    if (void* memory = allocate(size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+namespace {
+
+int lookups = 0;
+PFNGLGETUNIFORMLOCATIONPROC realGetUniformLocation = nullptr;
+
+GLint GLAPIENTRY countLookup(GLuint program, const GLchar* name) {
+    ++lookups;
+    return realGetUniformLocation(program, name);
+}
+
+// Every uniform the passes upload, to any of the three programs.
+const char* const passUniforms[] = {
+    "visibility", "objectColor", "lightColor", "lightPos", "viewPos",    "direction",
+    "cutOff",     "cutOff2",     "cutOff3",    "view",     "projection", "tModel",
+    "power",      "lsm",         "shadowMap",  "pcf",      "M_VL_PL_L"};
+
+class SteadyFrames : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(VELMORA_RUN_DIR), 0);
+        window = startHiddenGame(320, 180, false);
+        ASSERT_NE(window, nullptr);
+        realGetUniformLocation = __glewGetUniformLocation;
+        __glewGetUniformLocation = countLookup;
+    }
+    void TearDown() override {
+        countAllocations = false;
+        currentLevel = 1;
+        viewFrustumMode = false;
+        nearestNeighborMode = false;
+        mipMapping = false;
+        mipMapLinear = false;
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+    // Frames in every level, culling off and on and every filter option, as a player switches.
+    void runVariedFrames(std::ostream& console) {
+        for (int level = 1; level <= 4; ++level) {
+            currentLevel = level;
+            for (int frame = 0; frame < 8; ++frame) {
+                viewFrustumMode = frame % 2 == 1;
+                nearestNeighborMode = frame % 4 >= 2;
+                mipMapping = frame >= 4;
+                mipMapLinear = frame >= 6;
+                playerCamera->front =
+                    glm::vec3(0.3f * static_cast<float>(frame % 3 - 1), -0.1f, -1.0f);
+                advanceFrame(1.0f / 60.0f, console);
+                glfwSwapBuffers(window);
+            }
+        }
+    }
+    static GLFWwindow* window;
+};
+GLFWwindow* SteadyFrames::window = nullptr;
+
+TEST_F(SteadyFrames, AllocateNothingAndLookUpNoUniformLocation) {
+    // The stream has no buffer: the statistics line, when on, must not allocate either.
+    std::ostream console(nullptr);
+    // The first frames build the cube map and keep every location.
+    runVariedFrames(console);
+    hideStatistics = false;
+    allocations = 0;
+    lookups = 0;
+    countAllocations = true;
+    runVariedFrames(console);
+    countAllocations = false;
+    hideStatistics = true;
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(lookups, 0);
+}
+
+TEST_F(SteadyFrames, KeptLocationsAreWhatAFreshLookUpReturns) {
+    for (const Shader* shader : {mainShader.get(), depthShader.get(), envMapShader.get()}) {
+        for (const char* name : passUniforms) {
+            const GLint fresh = realGetUniformLocation(shader->programId, name);
+            // Asked twice: the first answer is kept, the second comes from what was kept.
+            EXPECT_EQ(shader->uniformLocation(name), fresh) << name;
+            EXPECT_EQ(uniformLocation(shader->programId, name), fresh) << name;
+        }
+    }
+    // The main program declares "power"; the depth program does not, and keeps that answer.
+    EXPECT_GE(mainShader->uniformLocation("power"), 0);
+    EXPECT_EQ(depthShader->uniformLocation("power"), -1);
+    EXPECT_NE(mainShader->uniformLocation("tModel"), -1);
+    EXPECT_NE(depthShader->uniformLocation("tModel"), -1);
+}
+
+TEST_F(SteadyFrames, NamesBeyondWhatIsKeptAreStillAnsweredRight) {
+    Shader shader("TextureVer", "TextureFrag");
+    // More names than are kept, and one too long to keep: all answered as a fresh look-up would.
+    for (int i = 0; i < 40; ++i) {
+        const std::string absent = "absent" + std::to_string(i);
+        EXPECT_EQ(shader.uniformLocation(absent.c_str()), -1);
+    }
+    const std::string longName(40, 'x');
+    EXPECT_EQ(shader.uniformLocation(longName.c_str()), -1);
+    for (const char* name : passUniforms) {
+        EXPECT_EQ(shader.uniformLocation(name), realGetUniformLocation(shader.programId, name))
+            << name;
+    }
+    // A kept name is matched by its text, not by where the text lives.
+    std::string copy = "tModel";
+    EXPECT_EQ(shader.uniformLocation(copy.c_str()),
+              realGetUniformLocation(shader.programId, "tModel"));
+    copy = "power";
+    EXPECT_EQ(shader.uniformLocation(copy.c_str()),
+              realGetUniformLocation(shader.programId, "power"));
+}
+
+// Programs other than the game's three are asked each time, so a program made later under a
+// reused name is never answered from another program's locations.
+TEST_F(SteadyFrames, OtherProgramsAreAskedEachTime) {
+    Shader depthCopy("Shadow_depth_ver", "Shadow_depth_frag");
+    lookups = 0;
+    EXPECT_EQ(uniformLocation(depthCopy.programId, "lsm"),
+              realGetUniformLocation(depthCopy.programId, "lsm"));
+    EXPECT_EQ(uniformLocation(depthCopy.programId, "lsm"),
+              realGetUniformLocation(depthCopy.programId, "lsm"));
+    EXPECT_EQ(lookups, 2);
+}
+
+}  // namespace
