@@ -1,0 +1,126 @@
+// The benchmark's arithmetic and table: percentiles, the figures passed between its processes,
+// and the verdicts it prints against the targets.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Report.h"
+
+namespace {
+
+TEST(BenchFigures, PercentilesInterpolateOverUnsortedSamples) {
+    EXPECT_DOUBLE_EQ(median({}), 0.0);
+    EXPECT_DOUBLE_EQ(median({7.0}), 7.0);
+    EXPECT_DOUBLE_EQ(median({9.0, 1.0, 5.0}), 5.0);
+    // An even count lies between the two middle samples.
+    EXPECT_DOUBLE_EQ(median({4.0, 1.0, 3.0, 2.0}), 2.5);
+    std::vector<double> ramp;
+    for (int i = 100; i >= 0; --i) {
+        ramp.push_back(i);
+    }
+    EXPECT_DOUBLE_EQ(percentile(ramp, 0.95), 95.0);
+    EXPECT_DOUBLE_EQ(percentile(ramp, 0.0), 0.0);
+    EXPECT_DOUBLE_EQ(percentile(ramp, 1.0), 100.0);
+    // Fractions outside 0..1 clamp instead of reading past the samples.
+    EXPECT_DOUBLE_EQ(percentile(ramp, 1.5), 100.0);
+    EXPECT_DOUBLE_EQ(percentile(ramp, -1.0), 0.0);
+    EXPECT_DOUBLE_EQ(percentile({1.0, 2.0}, 0.25), 1.25);
+}
+
+TEST(BenchFigures, LevelFiguresSurviveTheTripBetweenProcesses) {
+    LevelFigures sent;
+    sent.level = 3;
+    sent.culling = true;
+    sent.frame.medianMs = 41.25;
+    sent.frame.p95Ms = 52.5;
+    sent.frame.frames = 200;
+    sent.drawCalls = 74;
+    sent.uniformUploads = 114.5;
+    sent.uniformLookups = 0;
+    sent.allocations = 0.25;
+    sent.driverMallocs = 270;
+    sent.updateCpuMs = 0.0125;
+    sent.submitCpuMs = 5.5;
+    sent.shadedPerPixel = 6.15;
+    sent.clearMs = 1.5;
+    sent.floorMs = 30.75;
+    sent.shadowTriangles = 51234;
+    LevelFigures received;
+    ASSERT_TRUE(decodeLevel(encodeLevel(sent), received));
+    EXPECT_EQ(received.level, 3);
+    EXPECT_TRUE(received.culling);
+    EXPECT_DOUBLE_EQ(received.frame.medianMs, 41.25);
+    EXPECT_DOUBLE_EQ(received.frame.p95Ms, 52.5);
+    EXPECT_EQ(received.frame.frames, 200);
+    EXPECT_DOUBLE_EQ(received.uniformUploads, 114.5);
+    EXPECT_DOUBLE_EQ(received.allocations, 0.25);
+    EXPECT_DOUBLE_EQ(received.updateCpuMs, 0.0125);
+    EXPECT_DOUBLE_EQ(received.floorMs, 30.75);
+    EXPECT_EQ(received.shadowTriangles, 51234);
+
+    // Other lines of a child's output, and cut-off lines, are not taken for figures.
+    LevelFigures ignored;
+    EXPECT_FALSE(decodeLevel("clear 1.5", ignored));
+    EXPECT_FALSE(decodeLevel("level 1 0 40.0", ignored));
+    EXPECT_FALSE(decodeLevel("", ignored));
+}
+
+std::string report(double startupSeconds, double frameMs, double floorMs) {
+    StartupFigures startup;
+    startup.total = startupSeconds;
+    startup.bareTotal = 0.25;
+    startup.runs = 5;
+    SizeFigures size;
+    size.width = 1280;
+    size.height = 720;
+    size.clearMs = 1.0;
+    LevelFigures level;
+    level.level = 1;
+    level.frame.medianMs = frameMs;
+    level.floorMs = floorMs;
+    level.clearMs = 1.0;
+    size.levels.push_back(level);
+    std::ostringstream out;
+    writeReport(out, startup, {size});
+    return out.str();
+}
+
+// The row of level 1, from its label to the end of the line.
+std::string levelRow(const std::string& table) {
+    const size_t start = table.find("  1 all");
+    return start == std::string::npos ? "" : table.substr(start, table.find('\n', start) - start);
+}
+
+TEST(BenchTable, MarksEachTargetMetOrByHowFarItMisses) {
+    // 0.8 s start-up and 30 ms frames within 1.3 x a 25 ms floor: both met.
+    const std::string good = report(0.8, 30.0, 25.0);
+    EXPECT_NE(good.find("target <= 1000 ms: met"), std::string::npos) << good;
+    EXPECT_NE(good.find("game / bare: 3.20x"), std::string::npos) << good;
+    const std::string goodRow = levelRow(good);
+    EXPECT_NE(goodRow.find("1.20x"), std::string::npos) << goodRow;
+    EXPECT_NE(goodRow.find("met"), std::string::npos) << goodRow;
+
+    // 1.25 s start-up misses by 250 ms; a frame at 2 x the floor misses the ratio.
+    const std::string slow = report(1.25, 50.0, 25.0);
+    EXPECT_NE(slow.find("NOT met (250 ms over)"), std::string::npos) << slow;
+    const std::string slowRow = levelRow(slow);
+    EXPECT_NE(slowRow.find("2.00x"), std::string::npos) << slowRow;
+    EXPECT_NE(slowRow.find(" no"), std::string::npos) << slowRow;
+
+    // Within the ratio but under 30 frames per second still misses.
+    const std::string heavy = levelRow(report(0.5, 40.0, 35.0));
+    EXPECT_NE(heavy.find(" no"), std::string::npos) << heavy;
+    EXPECT_NE(heavy.find("25.0"), std::string::npos) << heavy;
+}
+
+TEST(BenchTable, MissingBaselinesPrintZeroRatiosInsteadOfDividingByZero) {
+    const std::string table = report(0.5, 30.0, 0.0);
+    const std::string row = levelRow(table);
+    EXPECT_NE(row.find("0.00x"), std::string::npos) << row;
+    EXPECT_EQ(table.find("inf"), std::string::npos);
+    EXPECT_EQ(table.find("nan"), std::string::npos);
+}
+
+}  // namespace
