@@ -68,7 +68,7 @@ void writeSize(std::ostream& out, const SizeFigures& size) {
     std::snprintf(header, sizeof header,
                   "  %-9s %6s %6s %6s %6s %7s %7s %6s %6s %6s %5s %5s %6s %6s %6s %7s\n", "level",
                   "median", "p95", "fps", "floor", "/floor", "/clear", "draws", "unif", "lookup",
-                  "new", "mallc", "updCPU", "subCPU", "shaded", "target");
+                  "new", "mallc", "updCPU", "subCPU", "frags", "target");
     out << header;
     for (const LevelFigures& l : size.levels) {
         const double fps = l.frame.medianMs > 0.0 ? 1000.0 / l.frame.medianMs : 0.0;
@@ -100,8 +100,10 @@ void writeReport(std::ostream& out, const StartupFigures& startup,
            "measured in the same run;\n/floor and /clear = median over those baselines; draws, "
            "unif (uniform uploads), lookup\n(uniform location look-ups), new (operator new) and "
            "mallc (malloc, any thread, driver\nincluded) per steady frame; updCPU and subCPU = "
-           "main-thread CPU ms of the update and of the\npasses' submission (rasteriser threads "
-           "excluded); shaded = fragment shader runs per window\npixel (overdraw); target = "
+           "main-thread CPU ms of the update and of the\npasses' submission (rasteriser threads 
+           "excluded); frags = main-pass fragment shader runs per window\npixel as the driver "
+           "counts "
+           "them (whole blocks: the floor's one quad reads about 2); target = "
            "within "
         << format("%.1f", floorRatioTarget) << "x the floor and at least "
         << format("%.0f", framesPerSecondTarget) << " fps.\n";
