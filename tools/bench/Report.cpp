@@ -100,11 +100,9 @@ void writeReport(std::ostream& out, const StartupFigures& startup,
            "measured in the same run;\n/floor and /clear = median over those baselines; draws, "
            "unif (uniform uploads), lookup\n(uniform location look-ups), new (operator new) and "
            "mallc (malloc, any thread, driver\nincluded) per steady frame; updCPU and subCPU = "
-           "main-thread CPU ms of the update and of the\npasses' submission (rasteriser threads 
-           "excluded); frags = main-pass fragment shader runs per window\npixel as the driver "
-           "counts "
-           "them (whole blocks: the floor's one quad reads about 2); target = "
-           "within "
+           "main-thread CPU ms of the update and of the\npasses' submission (rasteriser threads "
+           "excluded); frags = main-pass fragment shader runs\nper window pixel as the driver "
+           "counts them (whole blocks: the floor's one quad reads about 2);\ntarget = within "
         << format("%.1f", floorRatioTarget) << "x the floor and at least "
         << format("%.0f", framesPerSecondTarget) << " fps.\n";
 }
