@@ -28,6 +28,22 @@ std::vector<char> logBuffer(GLint length) {
     return std::vector<char>(size + 1, '\0');
 }
 
+// Reads the whole file; false when it cannot be opened or read. A folder under the file's name
+// opens but fails on the first read, which the stream reports by throwing: left alone, that would
+// abort the game without a word instead of giving the missing-file message.
+bool readShaderFile(const std::string& path, std::string& source) {
+    std::ifstream file(path);
+    if (!file) {
+        return false;
+    }
+    try {
+        source.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
+    return !file.bad();
+}
+
 }  // namespace
 
 Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
@@ -68,14 +84,11 @@ int Shader::uniformLocation(const char* name) const {
 
 void Shader::compileShaderFile(const std::string& path, unsigned int shaderType,
                                unsigned int& outId) {
-    std::ifstream file(path);
-    if (!file) {
+    std::string source;
+    if (!readShaderFile(path, source)) {
         std::cerr << "Failed to load Shaderfile " << std::endl;
         pauseAndExit();
     }
-    const std::string source{std::istreambuf_iterator<char>(file),
-                             std::istreambuf_iterator<char>()};
-    file.close();
 
     outId = glCreateShader(shaderType);
     if (outId == 0) {
