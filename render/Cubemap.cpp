@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "camera/Camera.h"
@@ -36,6 +37,23 @@ constexpr float skyboxVertices[36 * 5] = {
 };
 // clang-format on
 
+// True when the file starts like one of the formats we ship images in (JPEG, PNG, BMP). The
+// decoder would otherwise try each of its parsers, most of which no data of ours ever needs, on
+// whatever bytes lie under the face's name. Leaves the file at its start.
+bool hasAcceptedSignature(std::FILE* file) {
+    unsigned char head[8] = {};
+    const size_t length = std::fread(head, 1, sizeof head, file);
+    std::rewind(file);
+    const unsigned char jpeg[3] = {0xFF, 0xD8, 0xFF};
+    const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const unsigned char bmp[2] = {'B', 'M'};
+    const auto startsWith = [&](const unsigned char* signature, size_t size) {
+        return length >= size && std::memcmp(head, signature, size) == 0;
+    };
+    return startsWith(jpeg, sizeof jpeg) || startsWith(png, sizeof png) ||
+           startsWith(bmp, sizeof bmp);
+}
+
 // Decodes one face as tightly packed RGB, whatever the file's own channel count, or returns null.
 // The header is read first, so an oversized image is refused before its pixels are decoded.
 unsigned char* decodeFace(const std::string& path, int& width, int& height) {
@@ -48,8 +66,8 @@ unsigned char* decodeFace(const std::string& path, int& width, int& height) {
     glGetIntegerv(GL_MAX_CUBE_MAP_TEXTURE_SIZE, &driverLimit);
     const int limit = std::min(maxImageSide, driverLimit);
     unsigned char* data = nullptr;
-    if (stbi_info_from_file(file, &width, &height, &channels) != 0 && width > 0 && height > 0 &&
-        width <= limit && height <= limit) {
+    if (hasAcceptedSignature(file) && stbi_info_from_file(file, &width, &height, &channels) != 0 &&
+        width > 0 && height > 0 && width <= limit && height <= limit) {
         data = stbi_load_from_file(file, &width, &height, &channels, 3);
     }
     std::fclose(file);
