@@ -1,0 +1,131 @@
+// What a player can type: answers to the start-up questions and command-line arguments that are
+// words, negative, beyond 32 bits or empty, input that ends at each question, and window sizes
+// the screen cannot hold. Each either starts the game, which then draws and ends with 0 on Escape,
+// or ends with its message and status 1; none crashes or hangs. And the game runs no shell.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/Game.h"
+#include "support/ScratchRun.h"
+
+namespace {
+
+constexpr double runTimeout = 180.0;
+
+struct FatalInput {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* answers;
+    bool onStandardError;
+    const char* message;
+};
+
+class FatalInputTest : public testing::TestWithParam<FatalInput> {
+protected:
+    void SetUp() override { holdDisplayOpen(); }
+};
+
+TEST_P(FatalInputTest, EndsWithItsMessageAndStatusOne) {
+    const FatalInput& input = GetParam();
+    const ProcessResult result = runProcess(gameOptions(input.arguments), input.answers, 60.0);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.termSignal, 0);
+    EXPECT_EQ(result.exitCode, 1);
+    const std::string& stream = input.onStandardError ? result.err : result.out;
+    EXPECT_NE(stream.find(std::string(input.message) + "\n"), std::string::npos)
+        << "out: " << result.out << "\nerr: " << result.err;
+    if (!input.onStandardError) {
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+const char* const noWindow = "Failed to open window";
+const char* const secondArgument = "ERROR: Could not parse second dommand-line-argument";
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogue, FatalInputTest,
+    testing::Values(
+        // Without a command line the sizes start at 0, so no answer at all opens no window.
+        FatalInput{"NoInputAtAll", {}, "", false, noWindow},
+        FatalInput{"LettersAtTheFirstQuestion", {}, "abc\n800\n600\n0\n", false, noWindow},
+        FatalInput{"InputEndsAtTheWidth", {}, "0\n", false, noWindow},
+        FatalInput{"InputEndsAtTheHeight", {}, "0\n800\n", false, noWindow},
+        // A width beyond 32 bits saturates and fails the stream; the height is never read.
+        FatalInput{"WidthBeyond32Bits", {}, "0\n99999999999\n600\n0\n", false, noWindow},
+        FatalInput{"NegativeHeight", {}, "0\n800\n-600\n0\n", false, noWindow},
+        FatalInput{"SecondArgumentEmpty", {"800", ""}, "", true, secondArgument},
+        FatalInput{"SecondArgumentBeyond32Bits", {"800", "99999999999"}, "", true, secondArgument},
+        // Negative arguments are numbers; with no answer to supersede them they reach the window.
+        FatalInput{"NegativeArgumentsAndNoAnswers", {"-800", "-600"}, "", false, noWindow}),
+    [](const testing::TestParamInfo<FatalInput>& info) { return std::string(info.param.name); });
+
+struct StartingInput {
+    const char* name;
+    const char* answers;
+    // The window's size as the window system reports it.
+    const char* windowSize;
+    // Messages of the window system the game passes on; without a window manager, a full-screen
+    // window that loses the focus cannot be iconified and says so.
+    bool windowSystemMessages;
+};
+
+class StartingInputTest : public testing::TestWithParam<StartingInput> {};
+
+TEST_P(StartingInputTest, StartsDrawsAndEndsWithEscape) {
+    const StartingInput& input = GetParam();
+    ChildProcess game(gameOptions());
+    game.writeInput(input.answers);
+    game.closeInput();
+    const PlayedRun played = playUntilEscape(game, runTimeout);
+    const ProcessResult& result = played.result;
+    EXPECT_TRUE(played.framesRan) << result.out << result.err;
+    EXPECT_EQ(played.windowSize, input.windowSize);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.termSignal, 0) << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    // Testing mode stays off, so nothing but the questions and the statistics is written.
+    for (const std::string& line : unexpectedLines(result.out)) {
+        EXPECT_TRUE(input.windowSystemMessages && line.rfind("X11: ", 0) == 0) << line;
+    }
+}
+
+// The tests run on a 1920 x 1080 screen.
+INSTANTIATE_TEST_SUITE_P(
+    Dialogue, StartingInputTest,
+    testing::Values(
+        StartingInput{"InputEndsAtTheTestingQuestion", "0\n320\n240\n", "320x240", false},
+        StartingInput{"FullScreenAndInputEnds", "1\n", "1920x1080", true},
+        // The text after the 1 fails the testing question: full screen, testing off.
+        StartingInput{"FullScreenWithExtraText", "1abc\n1\n", "1920x1080", true},
+        StartingInput{"WindowLargerThanTheScreen", "0\n2400\n1400\n0\n", "2400x1400", false},
+        StartingInput{"OnePixelWindow", "0\n1\n1\n0\n", "1x1", false}),
+    [](const testing::TestParamInfo<StartingInput>& info) { return std::string(info.param.name); });
+
+// The console pause after a fatal message is the game's own prompt: the binary links no way of
+// starting a shell or another program.
+TEST(NoShell, TheGameImportsNoFunctionThatStartsAProgram) {
+    ProcessOptions symbols;
+    symbols.args = {"/usr/bin/nm", "--dynamic", "--undefined-only", VELMORA_BINARY_PATH};
+    const ProcessResult result = runProcess(symbols, "", 60.0);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ASSERT_NE(result.out.find("glfwInit"), std::string::npos) << "the listing names imports";
+    const std::vector<std::string> forbidden = {
+        "system", "popen",   "execl", "execle", "execlp",      "execv",        "execve",
+        "execvp", "execvpe", "fork",  "vfork",  "posix_spawn", "posix_spawnp", "wordexp"};
+    std::istringstream lines(result.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        // "U name@VERSION": compare the bare name.
+        std::string name = line.substr(line.find_last_of(' ') + 1);
+        name = name.substr(0, name.find('@'));
+        for (const std::string& function : forbidden) {
+            EXPECT_NE(name, function) << line;
+        }
+    }
+}
+
+}  // namespace

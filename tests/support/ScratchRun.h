@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/Process.h"
+
+// A private copy of the game's run directory (shaders, Meshes/, Textures/), so a test can break
+// one data file and start the real binary on it without touching the shared data. Removed with
+// the object.
+class ScratchRun {
+public:
+    ScratchRun();
+    ~ScratchRun();
+    ScratchRun(const ScratchRun&) = delete;
+    ScratchRun& operator=(const ScratchRun&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& relative) const { return path_ + "/" + relative; }
+    // The bytes of a file of the pristine run directory.
+    static std::string original(const std::string& relative);
+    void write(const std::string& relative, const std::string& bytes) const;
+
+    // The game binary started with this copy as its working directory.
+    ProcessOptions gameOptions(const std::vector<std::string>& arguments = {}) const;
+
+private:
+    std::string path_;
+};
+
+// The ways a data file goes bad on a player's disk.
+enum class FileFault {
+    missing,
+    empty,
+    // The first half of the original.
+    truncated,
+    // Fixed pseudo-random bytes, the same in every run.
+    garbage,
+    // A folder where the file should be.
+    folder,
+};
+
+const char* faultName(FileFault fault);
+
+// Applies the fault to a file of the copy.
+void breakFile(const ScratchRun& run, const std::string& relative, FileFault fault);
+
+// Bytes that no parser should take for anything, the same in every run.
+std::string garbageBytes(size_t length);
+
+// The console output of a game run without what a healthy run writes anyway: the dialogue's
+// prompts and the statistics lines. What is left is one entry per line.
+std::vector<std::string> unexpectedLines(const std::string& out);
+
+// The X server resets whenever its last client leaves, and a game started during that reset cannot
+// open the display. Holding one connection for the rest of the test program keeps the server up
+// between one game and the next.
+void holdDisplayOpen();
+
+// What a run that got its window came to.
+struct PlayedRun {
+    bool windowSeen = false;
+    // A frame was drawn after the loading: the statistics line asked for with F2 appeared.
+    bool framesRan = false;
+    // The window's size while frames were drawn, as "WIDTHxHEIGHT".
+    std::string windowSize;
+    ProcessResult result;
+};
+
+// Waits for the game's window, holds F2 until a statistics line shows that frames are being
+// drawn, then holds Escape until the game ends. Keys are sent again while unanswered, as a key
+// pressed during the loading can be lost.
+PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds);
