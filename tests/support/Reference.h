@@ -13,6 +13,10 @@ struct PictureDifference {
     double differingShare = 1.0;
 };
 
+// Two pictures of the same size (RGB, any row order) compared the same way.
+PictureDifference comparePictures(const std::vector<unsigned char>& first,
+                                  const std::vector<unsigned char>& second);
+
 // picture: RGB, top row first, width x height. The reference must have the same size.
 PictureDifference compareWithReference(const std::vector<unsigned char>& picture, int width,
                                        int height, const std::string& referencePath);

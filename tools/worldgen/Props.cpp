@@ -204,8 +204,12 @@ Shape buildStatue(int variant) {
                                  {side * 0.45f, 0.85f, -0.24f},
                                  {side * 0.34f, 0.55f, -0.2f}};
             for (int i = 0; i < 2; ++i) {
-                addMappedTriangle(stone, root, tips[i], tips[i + 1], map);
-                addMappedTriangle(stone, root, tips[i + 1], tips[i], map);
+                // Two faces a hair apart, each moved towards its own side, so that whichever
+                // faces the viewer is also the nearer one.
+                const glm::vec3 side1 =
+                    glm::normalize(glm::cross(tips[i] - root, tips[i + 1] - root)) * 0.004f;
+                addMappedTriangle(stone, root + side1, tips[i] + side1, tips[i + 1] + side1, map);
+                addMappedTriangle(stone, root - side1, tips[i + 1] - side1, tips[i] - side1, map);
             }
             addLimb(stone, root, tips[0], 0.02f, 0.008f, 5, map);
         }
