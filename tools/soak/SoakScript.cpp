@@ -1,0 +1,154 @@
+#include "SoakScript.h"
+
+#include <GLFW/glfw3.h>
+
+#include <array>
+
+#include <glm/glm.hpp>
+
+#include "app/FrameLoop.h"
+#include "camera/Camera.h"
+#include "camera/KeyInput.h"
+#include "game/GameState.h"
+#include "game/Layout.h"
+
+namespace {
+
+// The keys the scripted keyboard holds down during the current frame.
+std::array<int, 4> heldKeys{};
+size_t heldCount = 0;
+// Where the player stood after the start-up, so each round starts from there again.
+glm::vec3 startPosition(0.0f);
+
+bool pollScriptedKeys(GLFWwindow* /*window*/, int keyCode) {
+    for (size_t i = 0; i < heldCount; ++i) {
+        if (heldKeys[i] == keyCode) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void hold(int keyCode) {
+    if (heldCount < heldKeys.size()) {
+        heldKeys[heldCount++] = keyCode;
+    }
+}
+
+void keyEvent(GLFWwindow* window, int keyCode, int action) {
+    keyCallback(window, keyCode, 0, action, 0);
+}
+
+void tap(GLFWwindow* window, int keyCode) {
+    keyEvent(window, keyCode, GLFW_PRESS);
+    keyEvent(window, keyCode, GLFW_RELEASE);
+}
+
+// Pairs of opposite moves, so the player comes back to where the pair started.
+constexpr std::array<int, 6> movementKeys = {key::w, key::s, key::a, key::d, key::q, key::e};
+constexpr std::array<int, 7> optionKeys = {key::f2, key::f3, key::f4, key::f5,
+                                           key::f6, key::f8, key::f9};
+constexpr std::array<int, 6> boardKeys = {key::w, key::d, key::enter, key::s, key::a, key::enter};
+
+// The round's timetable, in frames from its start.
+constexpr int levelTwoFrame = 450;
+constexpr int boardFrame = 600;
+constexpr int boardEndFrame = 760;
+constexpr int levelFourFrame = 900;
+constexpr int levelThreeFrame = 1350;
+constexpr int gameOverFrame = 1800;
+
+// Movement keys are held for 60 of every 90 frames; an option key for 40 of every 150.
+constexpr int movementPeriod = 90;
+constexpr int movementHeld = 60;
+constexpr int optionPeriod = 150;
+constexpr int optionHeld = 40;
+
+}  // namespace
+
+void installScriptedKeyboard() {
+    setKeyPoller(pollScriptedKeys);
+    if (playerCamera) {
+        startPosition = playerCamera->position;
+    }
+}
+
+void scriptFrameState(int frame) {
+    const int inRound = frame % soakRoundFrames;
+    if (inRound == 0) {
+        if (frame > 0) {
+            resetGameState();
+            layoutScene();
+        }
+        if (playerCamera) {
+            playerCamera->position = startPosition;
+        }
+        currentLevel = 1;
+    } else if (inRound == levelTwoFrame) {
+        currentLevel = 2;
+    } else if (inRound == boardFrame) {
+        // As a click on the board would: the board takes the keyboard until END.
+        boardMode = true;
+    } else if (inRound == levelFourFrame) {
+        currentLevel = 4;
+    } else if (inRound == levelThreeFrame) {
+        currentLevel = 3;
+    } else if (inRound == gameOverFrame) {
+        // As a statue reaching the player would, if the mouse has not let one do it already.
+        gameOver = true;
+    }
+}
+
+void scriptFrameEvents(GLFWwindow* window, int frame) {
+    const int inRound = frame % soakRoundFrames;
+    heldCount = 0;
+    const int movementSlot = frame % movementPeriod;
+    const int movementKey = movementKeys[(frame / movementPeriod) % movementKeys.size()];
+    if (movementSlot < movementHeld) {
+        hold(movementKey);
+    }
+    if (frame % optionPeriod < optionHeld) {
+        hold(optionKeys[(frame / optionPeriod) % optionKeys.size()]);
+    }
+
+    // Sweeps across the whole window and off its edges, where the cursor wraps to the other side;
+    // slower up and down, where the view stops at its pitch limit.
+    const double dx = (frame / 240) % 2 == 0 ? 9.0 : -9.0;
+    const double dy = (frame / 400) % 2 == 0 ? 3.0 : -3.0;
+    cursorPositionCallback(window, lastCursorX + dx, lastCursorY + dy);
+
+    if (boardMode && inRound >= boardFrame && inRound < boardEndFrame) {
+        if (inRound % 10 == 0) {
+            tap(window, boardKeys[(inRound / 10) % boardKeys.size()]);
+        }
+        return;
+    }
+    if (boardMode && inRound >= boardEndFrame) {
+        tap(window, key::end);
+        return;
+    }
+    if (movementSlot == 0) {
+        keyEvent(window, movementKey, GLFW_PRESS);
+    } else if (movementSlot == movementHeld) {
+        keyEvent(window, movementKey, GLFW_RELEASE);
+    }
+    if (frame % 97 == 0) {
+        tap(window, key::up);
+    }
+    if (frame % 131 == 0) {
+        tap(window, key::down);
+    }
+    if (frame % 173 == 0) {
+        tap(window, key::space);
+    }
+    if (frame % 211 == 0) {
+        tap(window, key::tab);
+    }
+    if (frame % 37 == 0) {
+        mouseButtonCallback(window, GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
+        mouseButtonCallback(window, GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE, 0);
+    }
+    if (frame % 53 == 0) {
+        mouseButtonCallback(window, GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS, 0);
+    }
+}

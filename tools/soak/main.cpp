@@ -1,0 +1,129 @@
+// Runs the real game for many frames under a scripted player in a small hidden window and reports
+// the frames, the resident memory after the warm-up and at the end, and the OpenGL errors. Fails
+// (status 1) on any OpenGL error or when the memory grows by more than the limit.
+//
+//   velmora_soak [--frames N] [--no-memory-check]
+//
+// Run it in the game's working directory (build/run), under xvfb-run where there is no display.
+#include <GLFW/glfw3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "SoakScript.h"
+#include "app/FrameLoop.h"
+#include "app/Game.h"
+#include "app/OptionKeys.h"
+#include "camera/Camera.h"
+#include "game/GameState.h"
+#include "scene/Renderer.h"
+
+namespace {
+
+constexpr int windowSide = 240;
+constexpr float frameTime = 1.0f / 60.0f;
+// Memory is compared from here on: start-up and the first frames fill caches once.
+constexpr int warmUpFrames = 100;
+constexpr long memoryLimitKb = 1024;
+// The camera is pinned in front of the board while the board has the keyboard.
+const glm::vec3 boardCameraPosition(-5.4f, 9.3f, -1.0f);
+
+// Takes the statistics lines and option messages without keeping them.
+class DiscardBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return c; }
+    std::streamsize xsputn(const char* /*s*/, std::streamsize n) override { return n; }
+};
+
+long residentKb() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr) {
+        return -1;
+    }
+    long size = 0;
+    long resident = 0;
+    const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
+    std::fclose(statm);
+    return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int frames = 20000;
+    bool memoryCheck = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--no-memory-check") == 0) {
+            memoryCheck = false;
+        } else {
+            std::cerr << "usage: velmora_soak [--frames N] [--no-memory-check]\n";
+            return 2;
+        }
+    }
+    GLFWwindow* window = startHiddenGame(windowSide * 4 / 3, windowSide, false);
+    if (window == nullptr) {
+        std::cerr << "soak: the game cannot start here (no display?)\n";
+        return 2;
+    }
+    installScriptedKeyboard();
+    DiscardBuffer discard;
+    std::ostream console(&discard);
+    bool lowerToggle = true;
+    long warmKb = residentKb();
+    long glErrors = 0;
+    const auto started = std::chrono::steady_clock::now();
+
+    // What the frame loop does, with the scripted player's events in place of the poll's.
+    for (int frame = 0; frame < frames; ++frame) {
+        scriptFrameState(frame);
+        advanceFrame(frameTime, console);
+        glfwSwapBuffers(window);
+        glfwPollEvents();
+        scriptFrameEvents(window, frame);
+        processOptionKeys(window, lowerToggle, console);
+        if (boardMode) {
+            if (playerCamera) {
+                playerCamera->position = boardCameraPosition;
+            }
+        } else if (playerCamera) {
+            playerCamera->processMovementKeys(window);
+        }
+        const unsigned int error = renderer.takeError();
+        if (error != 0) {
+            ++glErrors;
+            // The game's own report line, for the first few.
+            if (glErrors <= 5) {
+                std::cout << error << "Mainmain end \n";
+            }
+        }
+        if (frame + 1 == warmUpFrames) {
+            warmKb = residentKb();
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const long endKb = residentKb();
+    shutDown();
+
+    const long growthKb = endKb - warmKb;
+    const bool memoryFlat = !memoryCheck || frames <= warmUpFrames || growthKb <= memoryLimitKb;
+    std::cout << "soak: " << frames << " frames in " << seconds << " s ("
+              << (seconds > 0.0 ? frames / seconds : 0.0) << " frames/s), window "
+              << windowSide * 4 / 3 << " x " << windowSide << "\n";
+    std::cout << "soak: resident memory " << warmKb << " KB after " << warmUpFrames << " frames, "
+              << endKb << " KB at the end (" << (growthKb >= 0 ? "+" : "") << growthKb
+              << " KB; limit " << (memoryCheck ? std::to_string(memoryLimitKb) + " KB" : "off")
+              << ")\n";
+    std::cout << "soak: OpenGL errors " << glErrors << "\n";
+    const bool passed = glErrors == 0 && memoryFlat;
+    std::cout << "soak: " << (passed ? "PASS" : "FAIL") << std::endl;
+    return passed ? 0 : 1;
+}
