@@ -46,3 +46,21 @@ bench: deps configure
 	cmake --build $(BUILD) -j $(JOBS) --target velmora_bench
 	cd $(BUILD)/run && xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" \
 		../tools/bench/velmora_bench $(BENCH_FLAGS)
+
+# The soak run: the real game for 20,000 frames under a scripted player, in a small hidden window;
+# prints the frames, the resident memory after the warm-up and at the end, and the OpenGL errors.
+SOAK_FRAMES ?= 20000
+soak: deps build
+	cd $(BUILD)/run && xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" \
+		../tools/soak/velmora_soak --frames $(SOAK_FRAMES)
+
+# A bounded libFuzzer run over the model and texture loading path, in its own clang build with the
+# sanitizers; prints how many inputs it ran.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	VELMORA_FUZZ=1 bash scripts/install-deps.sh
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DVELMORA_FUZZ=ON -DVELMORA_SANITIZE=ON \
+		-DVELMORA_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target velmora_fuzz_assets velmora_data
+	bash tools/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
