@@ -8,6 +8,7 @@
 #include "render/Assets.h"
 #include "render/Model.h"
 #include "scene/DrawPass.h"
+#include "scene/EnvPass.h"
 #include "scene/PassSetup.h"
 #include "scene/RenderOptions.h"
 
@@ -37,6 +38,9 @@ void drawDepthPrepass() {
     } else {
         drawScene(*depthShader);
     }
+    // The reflecting objects (the labyrinth covers much of the level-4 floor) hide what lies
+    // under them from the main pass as well.
+    drawEnvMappedDepth(program);
     shadowPassActive = false;
     renderedObjects = count;
     glDisable(GL_POLYGON_OFFSET_FILL);

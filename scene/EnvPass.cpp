@@ -34,15 +34,10 @@ bool insideFrustum(const Frustum& frustum, const glm::mat4& matrix) {
     return sphereInFrustum(frustum, glm::vec3(matrix[3]));
 }
 
-void drawEnvironmentPass(unsigned int program, const Frustum& frustum, VisibilityTest isVisible) {
-    uploadPassUniforms(program);
-    // The cube map is built in the first frame only, before any reflecting object is drawn,
-    // whatever the culling decides.
-    if (!envCubeMapLoaded) {
-        const std::vector<std::string> faces(6, "Textures/newkeystuff.jpg");
-        drawSkybox(faces);
-        envCubeMapLoaded = true;
-    }
+// The environment cube, then in level 4 the plate, the test object and the labyrinth; counted
+// when asked to (the environment cube never is).
+void drawReflectingObjects(unsigned int program, const Frustum& frustum, VisibilityTest isVisible,
+                           bool count) {
     if (isVisible(frustum, envCubeTransform)) {
         drawEntry(program, {&envCubeModel, &envCubeTransform});
     }
@@ -52,9 +47,21 @@ void drawEnvironmentPass(unsigned int program, const Frustum& frustum, Visibilit
     for (const DrawEntry& object : level4Reflecting) {
         if (isVisible(frustum, *object.matrix)) {
             drawEntry(program, object);
-            ++renderedObjects;
+            renderedObjects += count ? 1 : 0;
         }
     }
+}
+
+void drawEnvironmentPass(unsigned int program, const Frustum& frustum, VisibilityTest isVisible) {
+    uploadPassUniforms(program);
+    // The cube map is built in the first frame only, before any reflecting object is drawn,
+    // whatever the culling decides.
+    if (!envCubeMapLoaded) {
+        const std::vector<std::string> faces(6, "Textures/newkeystuff.jpg");
+        drawSkybox(faces);
+        envCubeMapLoaded = true;
+    }
+    drawReflectingObjects(program, frustum, isVisible, true);
 }
 
 unsigned int useEnvironmentProgram() {
@@ -74,4 +81,13 @@ void drawEnvMappedObjectsCulled() {
     const unsigned int program = useEnvironmentProgram();
     const Frustum frustum = playerFrustum();
     drawEnvironmentPass(program, frustum, insideFrustum);
+}
+
+void drawEnvMappedDepth(unsigned int program) {
+    if (viewFrustumMode) {
+        const Frustum frustum = playerFrustum();
+        drawReflectingObjects(program, frustum, insideFrustum, false);
+    } else {
+        drawReflectingObjects(program, Frustum{}, alwaysVisible, false);
+    }
 }

@@ -10,3 +10,7 @@ void drawEnvMappedObjects();
 
 // The same pass with every object guarded by the view-frustum sphere test.
 void drawEnvMappedObjectsCulled();
+
+// The same objects as bare geometry with the current (depth-only) program, for the depth
+// pre-pass: neither counted nor set up, and the cube map is not touched.
+void drawEnvMappedDepth(unsigned int program);
