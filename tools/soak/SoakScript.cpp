@@ -7,10 +7,13 @@
 #include <glm/glm.hpp>
 
 #include "app/FrameLoop.h"
+#include "app/OptionKeys.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
+#include "scene/RenderOptions.h"
+#include "scene/Renderer.h"
 
 namespace {
 
@@ -64,6 +67,32 @@ constexpr int movementHeld = 60;
 constexpr int optionPeriod = 150;
 constexpr int optionHeld = 40;
 
+// Render states as the option keys leave them.
+void setRenderStates(bool nearest, int mipMode, bool blending, bool wireframe, bool culling) {
+    nearestNeighborMode = nearest;
+    mipMapping = mipMode != 0;
+    mipMapLinear = mipMode == 1;
+    renderer.setBlending(blending);
+    blendingOff = !blending;
+    renderer.setWireframe(wireframe);
+    wireframeOff = !wireframe;
+    viewFrustumMode = culling;
+}
+
+// One frame of the warm-up tour: 24 combinations of the states in each of the four levels.
+void warmUpFrame(int frame) {
+    constexpr int combinations = 24;
+    if (frame >= 4 * combinations) {
+        setRenderStates(false, 0, false, false, false);
+        currentLevel = 1;
+        return;
+    }
+    const int combination = frame % combinations;
+    currentLevel = 1 + frame / combinations;
+    setRenderStates((combination & 1) != 0, (combination / 2) % 3, (combination / 6) % 2 != 0,
+                    combination / 12 != 0, frame % 2 != 0);
+}
+
 }  // namespace
 
 void installScriptedKeyboard() {
@@ -74,11 +103,16 @@ void installScriptedKeyboard() {
 }
 
 void scriptFrameState(int frame) {
-    const int inRound = frame % soakRoundFrames;
+    if (frame < soakWarmUpFrames) {
+        warmUpFrame(frame);
+        return;
+    }
+    const int inRound = (frame - soakWarmUpFrames) % soakRoundFrames;
     if (inRound == 0) {
-        if (frame > 0) {
+        if (frame > soakWarmUpFrames) {
             resetGameState();
             layoutScene();
+            setRenderStates(false, 0, false, false, false);
         }
         if (playerCamera) {
             playerCamera->position = startPosition;
@@ -100,8 +134,11 @@ void scriptFrameState(int frame) {
 }
 
 void scriptFrameEvents(GLFWwindow* window, int frame) {
-    const int inRound = frame % soakRoundFrames;
     heldCount = 0;
+    if (frame < soakWarmUpFrames) {
+        return;
+    }
+    const int inRound = (frame - soakWarmUpFrames) % soakRoundFrames;
     const int movementSlot = frame % movementPeriod;
     const int movementKey = movementKeys[(frame / movementPeriod) % movementKeys.size()];
     if (movementSlot < movementHeld) {

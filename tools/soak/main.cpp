@@ -6,6 +6,7 @@
 //
 // Run it in the game's working directory (build/run), under xvfb-run where there is no display.
 #include <GLFW/glfw3.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -28,8 +29,6 @@ namespace {
 
 constexpr int windowSide = 240;
 constexpr float frameTime = 1.0f / 60.0f;
-// Memory is compared from here on: start-up and the first frames fill caches once.
-constexpr int warmUpFrames = 100;
 constexpr long memoryLimitKb = 1024;
 // The camera is pinned in front of the board while the board has the keyboard.
 const glm::vec3 boardCameraPosition(-5.4f, 9.3f, -1.0f);
@@ -51,6 +50,19 @@ long residentKb() {
     const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
     std::fclose(statm);
     return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+// Memory at the end of each round of the script: the resident set, and of it what the C heap holds
+// in use, so a growth can be told apart from the driver's own mappings.
+void reportRound(int frame) {
+    const struct mallinfo2 heap = mallinfo2();
+    std::cout << "soak: frame " << frame << ": resident " << residentKb() << " KB";
+    // A sanitizer's allocator keeps its own books and reports nothing here.
+    const size_t heapKb = (heap.uordblks + heap.hblkhd) / 1024;
+    if (heapKb > 0) {
+        std::cout << ", heap in use " << heapKb << " KB";
+    }
+    std::cout << std::endl;
 }
 
 }  // namespace
@@ -104,8 +116,12 @@ int main(int argc, char** argv) {
                 std::cout << error << "Mainmain end \n";
             }
         }
-        if (frame + 1 == warmUpFrames) {
+        if (frame + 1 == soakWarmUpFrames) {
             warmKb = residentKb();
+            reportRound(frame + 1);
+        }
+        if (frame >= soakWarmUpFrames && (frame + 1 - soakWarmUpFrames) % soakRoundFrames == 0) {
+            reportRound(frame + 1);
         }
     }
     const double seconds =
@@ -114,14 +130,14 @@ int main(int argc, char** argv) {
     shutDown();
 
     const long growthKb = endKb - warmKb;
-    const bool memoryFlat = !memoryCheck || frames <= warmUpFrames || growthKb <= memoryLimitKb;
+    const bool memoryFlat = !memoryCheck || frames <= soakWarmUpFrames || growthKb <= memoryLimitKb;
     std::cout << "soak: " << frames << " frames in " << seconds << " s ("
               << (seconds > 0.0 ? frames / seconds : 0.0) << " frames/s), window "
               << windowSide * 4 / 3 << " x " << windowSide << "\n";
-    std::cout << "soak: resident memory " << warmKb << " KB after " << warmUpFrames << " frames, "
-              << endKb << " KB at the end (" << (growthKb >= 0 ? "+" : "") << growthKb
-              << " KB; limit " << (memoryCheck ? std::to_string(memoryLimitKb) + " KB" : "off")
-              << ")\n";
+    std::cout << "soak: resident memory " << warmKb << " KB after " << soakWarmUpFrames
+              << " frames, " << endKb << " KB at the end (" << (growthKb >= 0 ? "+" : "")
+              << growthKb << " KB; limit "
+              << (memoryCheck ? std::to_string(memoryLimitKb) + " KB" : "off") << ")\n";
     std::cout << "soak: OpenGL errors " << glErrors << "\n";
     const bool passed = glErrors == 0 && memoryFlat;
     std::cout << "soak: " << (passed ? "PASS" : "FAIL") << std::endl;
