@@ -72,13 +72,11 @@ void fuzzModel(std::string_view input) {
     writeOrRemove("Meshes/model.mtl", parts[1], count > 1);
     writeOrRemove("Textures/image.png", parts[2], count > 2);
 
-    const Model model("Meshes/model.obj", program.get());
+    Model model("Meshes/model.obj", program.get());
     glUseProgram(program->programId);
-    // Mesh::draw is not const: it records the sampling options of the draw.
-    Model& drawn = const_cast<Model&>(model);
-    drawn.draw();
+    model.draw();
     shadowPassActive = true;
-    drawn.draw();
+    model.draw();
     shadowPassActive = false;
     glUseProgram(0);
     for (const Mesh& mesh : model.meshes) {
