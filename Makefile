@@ -35,7 +35,7 @@ test-asan: asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
