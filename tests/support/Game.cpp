@@ -1,9 +1,67 @@
 #include "support/Game.h"
 
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// True while the child has not ended; leaves an ended child for ChildProcess::wait to collect.
+bool stillRunning(int pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+}
+
+// Lets the key go. A key sent to the focused window goes through the server's own keyboard, where
+// it would stay down (and repeat into the next game's window) if the release went only to a window
+// that is already gone.
+void releaseKey(const std::string& window, const std::string& keyName) {
+    xdotool({"keyup", "--window", window, keyName});
+    xdotool({"keyup", keyName});
+}
+
+// Holds the key until the game answers. The key goes down again every second: a press that
+// reaches the game while it is still loading may never be seen.
+bool holdKeyUntil(ChildProcess& game, const std::string& window, const std::string& keyName,
+                  const std::function<bool()>& answered, Clock::time_point deadline) {
+    while (Clock::now() < deadline) {
+        xdotool({"keydown", "--window", window, keyName});
+        const Clock::time_point again = Clock::now() + std::chrono::seconds(1);
+        while (Clock::now() < again) {
+            if (answered()) {
+                releaseKey(window, keyName);
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        releaseKey(window, keyName);
+        if (!stillRunning(game.pid())) {
+            return answered();
+        }
+    }
+    return false;
+}
+
+// "WIDTHxHEIGHT" from the window's geometry, or "" when it cannot be asked.
+std::string windowSize(const std::string& window) {
+    ProcessOptions query;
+    query.args = {"/usr/bin/xdotool", "getwindowgeometry", window};
+    const std::string out = runProcess(query, "", 20.0).out;
+    const std::string label = "Geometry: ";
+    const size_t at = out.find(label);
+    if (at == std::string::npos) {
+        return "";
+    }
+    const size_t end = out.find('\n', at);
+    return out.substr(at + label.size(), end == std::string::npos ? end : end - at - label.size());
+}
+
+}  // namespace
 
 ProcessOptions gameOptions(const std::vector<std::string>& arguments) {
     ProcessOptions options;
@@ -26,45 +84,31 @@ std::string xdotool(const std::vector<std::string>& arguments, double timeoutSec
     return firstLineEnd == std::string::npos ? out : out.substr(0, firstLineEnd);
 }
 
-std::string focusGameWindow() {
-    const std::string window = xdotool({"search", "--sync", "--name", "^Velmora$"}, 60.0);
-    if (!window.empty()) {
-        // There is no window manager under Xvfb, so the window is focused, not activated.
-        xdotool({"windowfocus", "--sync", window});
-    }
-    return window;
-}
-
-void tapKey(const std::string& window, const std::string& keyName, double holdSeconds) {
-    xdotool({"keydown", "--window", window, keyName});
-    std::this_thread::sleep_for(std::chrono::duration<double>(holdSeconds));
-    xdotool({"keyup", "--window", window, keyName});
-}
-
-bool waitForOutput(ChildProcess& child, const std::string& text, double timeoutSeconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (child.outSoFar().find(text) != std::string::npos) {
-            return true;
+PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds) {
+    PlayedRun played;
+    const Clock::time_point deadline =
+        Clock::now() +
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
+    std::string window;
+    while (window.empty() && Clock::now() < deadline && stillRunning(game.pid())) {
+        window = xdotool({"search", "--pid", std::to_string(game.pid())}, 10.0);
+        if (window.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return child.outSoFar().find(text) != std::string::npos;
-}
-
-bool holdKeyUntilOutput(ChildProcess& child, const std::string& window, const std::string& keyName,
-                        const std::string& text, double timeoutSeconds) {
-    xdotool({"keydown", "--window", window, keyName});
-    const bool seen = waitForOutput(child, text, timeoutSeconds);
-    xdotool({"keyup", "--window", window, keyName});
-    return seen;
-}
-
-ProcessResult holdKeyUntilExit(ChildProcess& child, const std::string& window,
-                               const std::string& keyName, double timeoutSeconds) {
-    xdotool({"keydown", "--window", window, keyName});
-    ProcessResult result = child.wait(timeoutSeconds);
-    xdotool({"keyup", keyName});
-    return result;
+    played.windowSeen = !window.empty();
+    if (played.windowSeen) {
+        xdotool({"windowfocus", "--sync", window});
+        played.framesRan = holdKeyUntil(
+            game, window, "F2",
+            [&game] { return game.outSoFar().find(" rendered Objects") != std::string::npos; },
+            deadline);
+        played.windowSize = windowSize(window);
+        played.windowTitle = xdotool({"getwindowname", window});
+        holdKeyUntil(
+            game, window, "Escape", [&game] { return !stillRunning(game.pid()); }, deadline);
+    }
+    const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+    played.result = game.wait(left > 1.0 ? left : 1.0);
+    return played;
 }

@@ -5,28 +5,27 @@
 
 #include "support/Process.h"
 
-// Drives the real game binary in a test: started in the run directory with answers on standard
-// input, its window found and fed keys through xdotool (the test runs under Xvfb).
+// Drives the real game binary in a test: started with answers on standard input, its window found
+// and fed keys through xdotool (the test runs under Xvfb).
 
+// The game binary in the shared run directory.
 ProcessOptions gameOptions(const std::vector<std::string>& arguments = {});
 
-// Runs an X tool command and returns its standard output (trimmed); empty on failure.
+// Runs xdotool and returns the first line of its output (trimmed); empty on failure.
 std::string xdotool(const std::vector<std::string>& arguments, double timeoutSeconds = 20.0);
 
-// Waits for the game's window and gives it the keyboard focus; returns its id or "".
-std::string focusGameWindow();
+// What a run that got its window came to.
+struct PlayedRun {
+    bool windowSeen = false;
+    // A frame was drawn after the loading: the statistics line asked for with F2 appeared.
+    bool framesRan = false;
+    // The window's title and size while frames were drawn ("WIDTHxHEIGHT").
+    std::string windowTitle;
+    std::string windowSize;
+    ProcessResult result;
+};
 
-// Holds a key down long enough for a frame's polling to see it, then lets it go.
-void tapKey(const std::string& window, const std::string& keyName, double holdSeconds = 0.3);
-
-// Holds a key down until the child has written the text (or has ended), then lets it go. A tap
-// while the game is still loading would be lost: press and release reach one event poll.
-bool holdKeyUntilOutput(ChildProcess& child, const std::string& window, const std::string& keyName,
-                        const std::string& text, double timeoutSeconds);
-
-// Holds a key down until the child has ended; returns its result.
-ProcessResult holdKeyUntilExit(ChildProcess& child, const std::string& window,
-                               const std::string& keyName, double timeoutSeconds);
-
-// Waits until the child's standard output contains the text (polling), up to the timeout.
-bool waitForOutput(ChildProcess& child, const std::string& text, double timeoutSeconds);
+// Waits for the game's window, holds F2 until a statistics line shows that frames are being
+// drawn, then holds Escape until the game ends. Keys are sent again while unanswered, as a key
+// pressed during the loading is lost.
+PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds);

@@ -1,26 +1,18 @@
 #include "support/ScratchRun.h"
 
-#include <sys/wait.h>
-
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <set>
 #include <sstream>
-#include <thread>
-
-#include <GLFW/glfw3.h>
 
 #include "support/Game.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 // Lines every healthy run writes: the dialogue's prompts.
 const std::set<std::string> promptLines = {
@@ -33,66 +25,9 @@ const std::set<std::string> promptLines = {
     " enter '1' otherwise anything else",
 };
 
-// True while the child has not ended; leaves an ended child for ChildProcess::wait to collect.
-bool stillRunning(int pid) {
-    siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == 0;
-}
-
-// Lets the key go. A key sent to the focused window goes through the server's own keyboard, where
-// it would stay down (and repeat into the next game's window) if the release went only to a window
-// that is already gone.
-void releaseKey(const std::string& window, const std::string& keyName) {
-    xdotool({"keyup", "--window", window, keyName});
-    xdotool({"keyup", keyName});
-}
-
-// Holds the key until the game answers. The key goes down again every second: a press that
-// reaches the game while it is still loading may never be seen.
-bool holdKeyUntil(ChildProcess& game, const std::string& window, const std::string& keyName,
-                  const std::function<bool()>& answered, Clock::time_point deadline) {
-    while (Clock::now() < deadline) {
-        xdotool({"keydown", "--window", window, keyName});
-        const Clock::time_point again = Clock::now() + std::chrono::seconds(1);
-        while (Clock::now() < again) {
-            if (answered()) {
-                releaseKey(window, keyName);
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        releaseKey(window, keyName);
-        if (!stillRunning(game.pid())) {
-            return answered();
-        }
-    }
-    return false;
-}
-
-// "WIDTHxHEIGHT" from the window's geometry, or "" when it cannot be asked.
-std::string windowSize(const std::string& window) {
-    ProcessOptions query;
-    query.args = {"/usr/bin/xdotool", "getwindowgeometry", window};
-    const std::string out = runProcess(query, "", 20.0).out;
-    const std::string label = "Geometry: ";
-    const size_t at = out.find(label);
-    if (at == std::string::npos) {
-        return "";
-    }
-    const size_t end = out.find('\n', at);
-    return out.substr(at + label.size(), end == std::string::npos ? end : end - at - label.size());
-}
-
 }  // namespace
 
-void holdDisplayOpen() {
-    static const bool held = glfwInit() == GLFW_TRUE;
-    (void)held;
-}
-
 ScratchRun::ScratchRun() {
-    holdDisplayOpen();
     std::string pattern = (fs::temp_directory_path() / "velmora-run-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         return;
@@ -198,33 +133,4 @@ std::vector<std::string> unexpectedLines(const std::string& out) {
         }
     }
     return lines;
-}
-
-PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds) {
-    holdDisplayOpen();
-    PlayedRun played;
-    const Clock::time_point deadline =
-        Clock::now() +
-        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
-    std::string window;
-    while (window.empty() && Clock::now() < deadline && stillRunning(game.pid())) {
-        window = xdotool({"search", "--pid", std::to_string(game.pid())}, 10.0);
-        if (window.empty()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
-    played.windowSeen = !window.empty();
-    if (played.windowSeen) {
-        xdotool({"windowfocus", "--sync", window});
-        played.framesRan = holdKeyUntil(
-            game, window, "F2",
-            [&game] { return game.outSoFar().find(" rendered Objects") != std::string::npos; },
-            deadline);
-        played.windowSize = windowSize(window);
-        holdKeyUntil(
-            game, window, "Escape", [&game] { return !stillRunning(game.pid()); }, deadline);
-    }
-    const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
-    played.result = game.wait(left > 1.0 ? left : 1.0);
-    return played;
 }

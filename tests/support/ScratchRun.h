@@ -51,23 +51,3 @@ std::string garbageBytes(size_t length);
 // The console output of a game run without what a healthy run writes anyway: the dialogue's
 // prompts and the statistics lines. What is left is one entry per line.
 std::vector<std::string> unexpectedLines(const std::string& out);
-
-// The X server resets whenever its last client leaves, and a game started during that reset cannot
-// open the display. Holding one connection for the rest of the test program keeps the server up
-// between one game and the next.
-void holdDisplayOpen();
-
-// What a run that got its window came to.
-struct PlayedRun {
-    bool windowSeen = false;
-    // A frame was drawn after the loading: the statistics line asked for with F2 appeared.
-    bool framesRan = false;
-    // The window's size while frames were drawn, as "WIDTHxHEIGHT".
-    std::string windowSize;
-    ProcessResult result;
-};
-
-// Waits for the game's window, holds F2 until a statistics line shows that frames are being
-// drawn, then holds Escape until the game ends. Keys are sent again while unanswered, as a key
-// pressed during the loading can be lost.
-PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds);
