@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <iostream>
 #include <memory>
+#include <vector>
 
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
@@ -19,46 +19,30 @@
 namespace {
 
 std::array<bool, 512> keysDown{};
-int blendingCount = 0;
 
-bool fakeKeyDown(GLFWwindow* /*window*/, int keyCode) {
-    return keyCode >= 0 && keyCode < static_cast<int>(keysDown.size()) && keysDown[keyCode];
-}
-
-void countBlending() {
-    ++blendingCount;
-}
-
-constexpr double degree = 0.017453292519943295;
-// Mouse look turns 0.3 degrees per pixel.
-constexpr double radiansPerPixel = 0.3 * degree;
-// A brisk but human turn: 9 degrees per frame.
-constexpr double pixelsPerFrame = 30.0;
 constexpr double pi = 3.14159265358979323846;
-const glm::vec3 boardCameraPosition(-5.4f, 9.3f, -1.0f);
+// Mouse look turns 0.3 degrees per pixel; a brisk but human turn is 9 degrees per frame.
+constexpr double radiansPerPixel = 0.3 * pi / 180.0;
+constexpr double pixelsPerFrame = 30.0;
 
 double wrapAngle(double radians) {
-    while (radians > pi) {
-        radians -= 2.0 * pi;
-    }
-    while (radians < -pi) {
-        radians += 2.0 * pi;
-    }
-    return radians;
+    return std::remainder(radians, 2.0 * pi);
 }
 
 float horizontalDistance(float x, float z) {
-    const glm::vec3 eye = playerCamera->position;
-    return std::hypot(x - eye.x, z - eye.z);
+    return std::hypot(x - playerCamera->position.x, z - playerCamera->position.z);
+}
+
+float yawTowards(float x, float z) {
+    return std::atan2(x - playerCamera->position.x, -(z - playerCamera->position.z));
+}
+
+// The view's vertical part is sin(pitch) against a horizontal part of length one.
+float pitchTowards(const glm::vec3& d) {
+    return std::asin(std::clamp(d.y / std::hypot(d.x, d.z), -0.97f, 0.97f));
 }
 
 }  // namespace
-
-CoutCapture::CoutCapture() : previous(std::cout.rdbuf(captured.rdbuf())) {}
-
-CoutCapture::~CoutCapture() {
-    std::cout.rdbuf(previous);
-}
 
 GameDriver::GameDriver() {
     resetGameState();
@@ -72,24 +56,21 @@ GameDriver::GameDriver() {
     lastCursorX = 500.0;
     lastCursorY = 400.0;
     keysDown.fill(false);
-    setKeyPoller(fakeKeyDown);
+    setKeyPoller([](GLFWwindow*, int keyCode) {
+        return keyCode >= 0 && keyCode < static_cast<int>(keysDown.size()) && keysDown[keyCode];
+    });
     blendingCount = 0;
-    setBlendingEffect(countBlending);
+    setBlendingEffect([] { ++blendingCount; });
 }
 
 GameDriver::~GameDriver() {
     setKeyPoller(nullptr);
     setBlendingEffect(nullptr);
-    keysDown.fill(false);
-}
-
-int GameDriver::blendingSwitches() {
-    return blendingCount;
 }
 
 void GameDriver::frame() {
     if (boardMode) {
-        playerCamera->position = boardCameraPosition;
+        playerCamera->position = glm::vec3(-5.4f, 9.3f, -1.0f);
     } else {
         playerCamera->processMovementKeys(nullptr);
     }
@@ -97,25 +78,19 @@ void GameDriver::frame() {
     updateGame(frameTime);
     playerCamera->updateView();
     followPlayerLight();
-    ++frameCount;
 }
 
 void GameDriver::run(float seconds) {
-    const int count = static_cast<int>(std::lround(seconds / frameTime));
-    for (int i = 0; i < count; ++i) {
+    for (long i = std::lround(seconds / frameTime); i > 0; --i) {
         frame();
     }
 }
 
-// Routed as the shell's key callback routes it: the board takes every key while it is active.
+// Routed as the shell's key callback routes the keys the driver presses: the board takes every
+// key while it is active.
 void GameDriver::keyEvent(int keyCode) {
-    if (keyCode == key::up || keyCode == key::down) {
-        return;
-    }
     if (boardMode) {
         handleBoardKeys(nullptr, keyCode, 0, 0, 0);
-    } else if (keyCode == key::tab || keyCode == key::space || keyCode == key::g) {
-        playerCamera->processActionKeys(nullptr);
     } else {
         playerCamera->processMovementKeys(nullptr);
     }
@@ -149,10 +124,6 @@ void GameDriver::click() {
     handleClick(nullptr, 0, 1, 0);
 }
 
-void GameDriver::moveMouse(double dx, double dy) {
-    lookAndWrapCursor(lastCursorX + dx, lastCursorY + dy);
-}
-
 void GameDriver::turnTo(float yaw, float pitch) {
     for (int guard = 0; guard < 10000; ++guard) {
         const double dx = wrapAngle(yaw - playerCamera->yaw) / radiansPerPixel;
@@ -161,88 +132,65 @@ void GameDriver::turnTo(float yaw, float pitch) {
         if (std::fabs(dx) < 1e-3 && std::fabs(dy) < 1e-3) {
             return;
         }
-        moveMouse(std::clamp(dx, -pixelsPerFrame, pixelsPerFrame),
-                  std::clamp(dy, -pixelsPerFrame, pixelsPerFrame));
+        lookAndWrapCursor(lastCursorX + std::clamp(dx, -pixelsPerFrame, pixelsPerFrame),
+                          lastCursorY + std::clamp(dy, -pixelsPerFrame, pixelsPerFrame));
         frame();
     }
 }
 
 void GameDriver::lookAt(const glm::vec3& target) {
-    const glm::vec3 d = target - playerCamera->position;
-    const float across = std::hypot(d.x, d.z);
-    // The view's vertical part is sin(pitch) against a horizontal part of length one.
-    const float slope = std::clamp(d.y / across, -0.97f, 0.97f);
-    turnTo(std::atan2(d.x, -d.z), std::asin(slope));
+    turnTo(yawTowards(target.x, target.z), pitchTowards(target - playerCamera->position));
 }
 
-void GameDriver::holdWhile(const int* keyCodes, int count, float stepLength, float distanceLeft) {
+void GameDriver::holdWhile(const std::vector<int>& keyCodes, float stepLength, float distanceLeft) {
     if (distanceLeft <= stepLength) {
         return;
     }
-    for (int i = 0; i < count; ++i) {
-        press(keyCodes[i]);
+    for (const int keyCode : keyCodes) {
+        press(keyCode);
     }
     // The press event has moved one step; every frame moves one more.
     for (distanceLeft -= stepLength; distanceLeft > stepLength; distanceLeft -= stepLength) {
         frame();
     }
-    for (int i = 0; i < count; ++i) {
-        release(keyCodes[i]);
+    for (const int keyCode : keyCodes) {
+        release(keyCode);
     }
 }
 
 void GameDriver::walkTo(float x, float z) {
-    const glm::vec3 eye = playerCamera->position;
     if (horizontalDistance(x, z) <= frameTime) {
         return;
     }
-    turnTo(std::atan2(x - eye.x, -(z - eye.z)), 0.0f);
-    const int forward[] = {key::w};
-    holdWhile(forward, 1, frameTime, horizontalDistance(x, z));
+    turnTo(yawTowards(x, z), 0.0f);
+    holdWhile({key::w}, frameTime, horizontalDistance(x, z));
 }
 
 void GameDriver::walkWatching(float x, float z, const glm::vec3& watched) {
-    struct Gait {
-        int keys[2];
-        int count;
-        // Direction of travel relative to the view, turning towards +x from -z.
-        double angle;
-        double stepFactor;
-    };
-    const double diagonal = std::sqrt(2.0);
-    const Gait gaits[] = {
-        {{key::w, 0}, 1, 0.0, 1.0},     {{key::w, key::d}, 2, pi / 4, diagonal},
-        {{key::d, 0}, 1, pi / 2, 1.0},  {{key::s, key::d}, 2, 3 * pi / 4, diagonal},
-        {{key::s, 0}, 1, pi, 1.0},      {{key::s, key::a}, 2, -3 * pi / 4, diagonal},
-        {{key::a, 0}, 1, -pi / 2, 1.0}, {{key::w, key::a}, 2, -pi / 4, diagonal},
-    };
     for (int guard = 0; guard < 1000 && horizontalDistance(x, z) > 2.0f * frameTime; ++guard) {
-        const glm::vec3 eye = playerCamera->position;
-        const double travel = std::atan2(x - eye.x, -(z - eye.z));
-        const glm::vec3 toWatched = watched - eye;
-        const double watchYaw = std::atan2(toWatched.x, -toWatched.z);
-        const Gait* best = &gaits[0];
-        for (const Gait& gait : gaits) {
-            if (std::fabs(wrapAngle(travel - gait.angle - watchYaw)) <
-                std::fabs(wrapAngle(travel - best->angle - watchYaw))) {
-                best = &gait;
-            }
+        // The nearest of the eight ways W, A, S, D and their pairs walk, relative to the view
+        // turned to the watched thing: eighth turns clockwise from straight ahead.
+        const double travel = yawTowards(x, z);
+        const long eighths =
+            std::lround(wrapAngle(travel - yawTowards(watched.x, watched.z)) / (pi / 4));
+        std::vector<int> keys;
+        if (std::labs(eighths) != 2) {
+            keys.push_back(std::labs(eighths) < 2 ? key::w : key::s);
         }
-        const float across = std::hypot(toWatched.x, toWatched.z);
-        const float slope = std::clamp(toWatched.y / across, -0.97f, 0.97f);
-        turnTo(static_cast<float>(wrapAngle(travel - best->angle)), std::asin(slope));
-        const float step = static_cast<float>(frameTime * best->stepFactor);
-        const float leg = std::min(horizontalDistance(x, z), 0.5f);
-        holdWhile(best->keys, best->count, step, leg);
+        if (eighths % 4 != 0) {
+            keys.push_back(eighths > 0 ? key::d : key::a);
+        }
+        turnTo(static_cast<float>(wrapAngle(travel - static_cast<double>(eighths) * pi / 4)),
+               pitchTowards(watched - playerCamera->position));
+        // Two keys together step diagonally, a longer step.
+        const float step = static_cast<float>(frameTime * std::sqrt(keys.size()));
+        holdWhile(keys, step, std::min(horizontalDistance(x, z), 0.5f));
     }
 }
 
 void GameDriver::flyTo(float y) {
-    const float step = 2.0f * frameTime;
-    const int up[] = {key::q};
-    const int down[] = {key::e};
     const float left = y - playerCamera->position.y;
-    holdWhile(left > 0.0f ? up : down, 1, step, std::fabs(left));
+    holdWhile({left > 0.0f ? key::q : key::e}, 2.0f * frameTime, std::fabs(left));
 }
 
 void GameDriver::placeCamera(const glm::vec3& eye, const glm::vec3& target) {

@@ -1,26 +1,27 @@
 #pragma once
 
-#include <iosfwd>
-#include <string>
+#include <iostream>
 #include <sstream>
-#include <streambuf>
+#include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
+#include <gtest/gtest.h>
 
 // Collects everything written to std::cout while it lives.
-class CoutCapture {
-public:
-    CoutCapture();
-    ~CoutCapture();
-    CoutCapture(const CoutCapture&) = delete;
-    CoutCapture& operator=(const CoutCapture&) = delete;
-
-    std::string text() const { return captured.str(); }
-
-private:
+struct CoutCapture {
     std::ostringstream captured;
-    std::streambuf* previous = nullptr;
+    std::streambuf* previous = std::cout.rdbuf(captured.rdbuf());
+    ~CoutCapture() { std::cout.rdbuf(previous); }
+    std::string text() const { return captured.str(); }
 };
+
+inline void expectNear(const glm::vec3& actual, const glm::vec3& expected,
+                       float tolerance = 1e-4f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
 
 // Plays the game rules the way the frame loop and a person at the keyboard would, without a
 // window: a fake keyboard behind the key poller, a mouse that turns the camera through the cursor
@@ -48,11 +49,8 @@ public:
     void pressTogether(int firstKeyCode, int secondKeyCode);
     // Press, a few frames, release, a few frames: a person's keystroke.
     void tap(int keyCode);
-    // A left-button press.
     void click();
 
-    // Moves the mouse by a number of pixels within one poll.
-    void moveMouse(double dx, double dy);
     // Turns the view with the mouse, a limited number of pixels per frame, until the camera looks
     // at the target (as far as the camera's 45-degree pitch range allows).
     void lookAt(const glm::vec3& target);
@@ -68,13 +66,11 @@ public:
     // Test shortcut for aiming without the mouse: puts the eye somewhere and points it.
     void placeCamera(const glm::vec3& eye, const glm::vec3& target);
 
-    int frames() const { return frameCount; }
     // How often the rules switched blending on.
-    static int blendingSwitches();
+    static int blendingSwitches() { return blendingCount; }
 
 private:
+    static inline int blendingCount = 0;
     void keyEvent(int keyCode);
-    void holdWhile(const int* keyCodes, int count, float stepLength, float distanceLeft);
-
-    int frameCount = 0;
+    void holdWhile(const std::vector<int>& keyCodes, float stepLength, float distanceLeft);
 };

@@ -1,42 +1,54 @@
-// The rules between frames and clicks: the gaze test, carrying pieces, level completion, rewards,
-// doors, the solved board, the fleeing box, the hidden boxes and the companion's walk.
+// The game rules, driven as the frame loop and a player drive them: the layout's conventions, the
+// gaze test, carrying pieces, level completion, rewards, doors, the sliding-tile board and its
+// keys, the fleeing box, the statues, the hidden boxes and the companion's walk.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
+#include "camera/Light.h"
 #include "game/Click.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
+#include "game/Statues.h"
 #include "support/GameDriver.h"
 
 namespace {
 
 constexpr float cone20_5 = 0.3577925f;
-
-void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+constexpr std::array<int, 9> solvedBoard = {2, 1, 0, 5, 4, 3, -1, 7, 6};
 
 void moveTo(glm::mat4& model, const glm::vec3& position) {
     model[3] = glm::vec4(position, 1.0f);
 }
 
+// The horizontal direction the given number of degrees clockwise from -z.
+glm::vec3 yawed(float degrees) {
+    return {std::sin(glm::radians(degrees)), 0.0f, -std::cos(glm::radians(degrees))};
+}
+
+void setBoard(const std::array<int, 9>& cells) {
+    std::copy(cells.begin(), cells.end(), boardCells);
+}
+
 class Rules : public ::testing::Test {
 protected:
-    // Looks at an object from the given eye and clicks.
-    void clickAt(const glm::vec3& eye, const glm::mat4& target) {
-        game.placeCamera(eye, positionOf(target));
+    // Looks at a point or an object from the given eye and clicks.
+    void clickAt(const glm::vec3& eye, const glm::vec3& target) {
+        game.placeCamera(eye, target);
         game.click();
     }
+    void clickAt(const glm::vec3& eye, const glm::mat4& target) {
+        clickAt(eye, positionOf(target));
+    }
 
-    void placePieces() {
+    static void placePieces() {
         moveTo(level1Part1Transform, positionOf(level1Place3Transform));
         moveTo(level1Part2Transform, positionOf(level1Place2Transform));
         moveTo(level1Part3Transform, positionOf(level1Place1Transform));
@@ -45,20 +57,81 @@ protected:
     GameDriver game;
 };
 
+// On the board, from the spot beside it.
+class Board : public Rules {
+protected:
+    void SetUp() override {
+        currentLevel = 2;
+        enterBoard();
+    }
+
+    void enterBoard() {
+        clickAt({-5.0f, 9.3f, -1.0f}, boardTransform);
+        ASSERT_TRUE(boardMode);
+    }
+
+    // Exactly the tile under the cursor is lifted, by 0.3 tile-model units in the 0.3 scale.
+    static void expectOnlySelectedLifted() {
+        for (int cell = 0; cell < 9; ++cell) {
+            const int tile = boardCells[cell];
+            if (tile >= 0) {
+                EXPECT_NEAR(level2PartTransform[tile][3].y, cell == boardCursor ? 8.89f : 8.8f,
+                            1e-4f)
+                    << "tile " << tile << " in cell " << cell;
+            }
+        }
+    }
+};
+
+// In the statues' room.
+class Statues : public Rules {
+protected:
+    void SetUp() override { currentLevel = 3; }
+
+    // The camera looking the given number of degrees clockwise from -z, with the light 0.2 below
+    // it as the light follow puts it.
+    static void stand(const glm::vec3& eye, float degrees) {
+        playerCamera->position = eye;
+        playerCamera->front = yawed(degrees);
+        spotLight->position = eye - glm::vec3(0.0f, 0.2f, 0.0f);
+    }
+
+    // Whether each statue moves in one step of 0.1 seconds.
+    static std::pair<bool, bool> step() {
+        const glm::vec3 s1 = positionOf(statue1Transform);
+        const glm::vec3 s2 = positionOf(statue2Transform);
+        moveStatues(0.1f);
+        return {positionOf(statue1Transform) != s1, positionOf(statue2Transform) != s2};
+    }
+};
+
 }  // namespace
+
+TEST(Layout, ChainedTurnedAndScaledPlacementsLandWhereTheHouseNeedsThem) {
+    layoutScene();
+    // The end of the door chain, turned by 67.5 and then 0.05 radians in the 0.2-scaled frame.
+    expectNear(positionOf(doorTransform7), {-1.5341f, 6.48f, -5.538f});
+    expectNear(glm::vec3(doorTransform7[0]), {0.0012f, 0.0f, 0.2f}, 1e-3f);
+    // The first arm is the body turned half round, hanging at the body.
+    expectNear(glm::vec3(armTransform1[0]), {-0.2f, 0.0f, 0.0f});
+    expectNear(positionOf(armTransform1), positionOf(playerBodyTransform));
+    // Scaled before it is moved, so it lands on the house's origin.
+    expectNear(positionOf(labyrinthTransform), positionOf(houseTransform));
+    expectNear(glm::vec3(labyrinthTransform[0]), {0.2f, 0.0f, 0.0f});
+    // Boxes and keys placed in a turned frame: the offsets are turned with it.
+    expectNear(positionOf(hiddenKeyBox4TopTransform), {-1.15f, 8.53f, 2.95f});
+    expectNear(positionOf(hiddenKeyBox8Transform), {-2.18f, 8.53f, 2.0f});
+    expectNear(positionOf(extraKeyBTransform), {-1.3f, 8.85f, 1.8f});
+}
 
 TEST_F(Rules, GazeTestNeedsTheTargetStrictlyInsideConeAndReach) {
     const glm::vec3 eye(0.0f, 8.0f, 0.0f);
-    const auto inDirection = [&](float degrees, float distance) {
-        const float a = glm::radians(degrees);
-        return eye + distance * glm::vec3(std::sin(a), 0.0f, -std::cos(a));
-    };
-    game.placeCamera(eye, eye + glm::vec3(0.0f, 0.0f, -1.0f));
-    EXPECT_TRUE(gazeTest(inDirection(20.4f, 0.5f), cone20_5, 1.0f));
-    EXPECT_FALSE(gazeTest(inDirection(20.6f, 0.5f), cone20_5, 1.0f));
-    EXPECT_FALSE(gazeTest(inDirection(0.0f, 1.0f), cone20_5, 1.0f));
-    EXPECT_TRUE(gazeTest(inDirection(0.0f, 1.0f), cone20_5, 1.001f));
-    EXPECT_FALSE(gazeTest(inDirection(180.0f, 0.5f), cone20_5, 1.0f));
+    game.placeCamera(eye, eye + yawed(0.0f));
+    EXPECT_TRUE(gazeTest(eye + 0.5f * yawed(20.4f), cone20_5, 1.0f));
+    EXPECT_FALSE(gazeTest(eye + 0.5f * yawed(20.6f), cone20_5, 1.0f));
+    EXPECT_FALSE(gazeTest(eye + yawed(0.0f), cone20_5, 1.0f));
+    EXPECT_TRUE(gazeTest(eye + yawed(0.0f), cone20_5, 1.001f));
+    EXPECT_FALSE(gazeTest(eye + 0.5f * yawed(180.0f), cone20_5, 1.0f));
     EXPECT_FALSE(gazeTest(eye, cone20_5, 1.0f));
     // The camera's own front is not normalised (looking 45 degrees down here).
     playerCamera->front = glm::vec3(0.0f, -1.0f, -1.0f);
@@ -69,13 +142,11 @@ TEST_F(Rules, LevelOneClicksCarryDropAndSwapPieces) {
     const glm::vec3 eye(-2.2f, 8.0f, -1.4f);
     clickAt(eye, level1Part2Transform);
     ASSERT_TRUE(carryingPart2);
-    // The piece floats one unit along the view, shifted 0.03 on x and z.
+    // The piece floats one unit along the view, shifted 0.03 on x and z; a click at nothing
+    // drops it there.
     game.placeCamera(eye, eye + glm::vec3(-1.0f, 0.0f, 0.0f));
     game.frame();
-    expectNear(positionOf(level1Part2Transform), eye + glm::vec3(-0.97f, 0.0f, 0.03f));
-    // A click at nothing drops it where it floats.
-    game.click();
-    game.frame();
+    clickAt(eye, eye + glm::vec3(-1.0f, 0.0f, 0.0f));
     EXPECT_FALSE(carryingPart2);
     expectNear(positionOf(level1Part2Transform), eye + glm::vec3(-0.97f, 0.0f, 0.03f));
 
@@ -92,16 +163,13 @@ TEST_F(Rules, LevelOneClicksCarryDropAndSwapPieces) {
     const glm::vec3 between(-1.8f, 7.3f, -1.8f);
     moveTo(level1Part1Transform, {-2.0f, 7.3f, -1.6f});
     moveTo(level1Part2Transform, {-1.55f, 7.3f, -1.95f});
-    game.placeCamera(eyeAbove, between);
-    game.click();
+    clickAt(eyeAbove, between);
     EXPECT_FALSE(carryingPart1);
     EXPECT_TRUE(carryingPart2);
-    game.placeCamera(eyeAbove, eyeAbove + glm::vec3(1.0f, 0.0f, 0.0f));
-    game.click();
+    clickAt(eyeAbove, eyeAbove + glm::vec3(1.0f, 0.0f, 0.0f));
     ASSERT_FALSE(carryingPart1 || carryingPart2);
     moveTo(level1Part2Transform, {-1.6f, 7.3f, -2.0f});
-    game.placeCamera(eyeAbove, between);
-    game.click();
+    clickAt(eyeAbove, between);
     EXPECT_TRUE(carryingPart1);
     EXPECT_FALSE(carryingPart2);
 }
@@ -128,7 +196,7 @@ TEST_F(Rules, EachLevelIsSolvedByItsOwnPuzzle) {
     // Level 2: the board in its target arrangement; level 1's pieces no longer matter.
     currentLevel = 2;
     placePieces();
-    std::copy_n(std::vector<int>{2, 1, 0, 5, 4, 3, -1, 7, 6}.begin(), 9, boardCells);
+    setBoard(solvedBoard);
     game.frame();
     EXPECT_EQ(solvedLevel, 2);
 }
@@ -145,14 +213,12 @@ TEST_F(Rules, ATakenKeyStaysTakenWhileThePuzzleStaysSolved) {
     EXPECT_EQ(solvedLevel, -1);
     // Opening the door clears keyTaken; the key must not come back in that frame either.
     clickAt({-3.5f, 8.0f, -1.0f}, doorTransform4);
-    ASSERT_TRUE(openDoor4Request);
     game.run(30.0f);
-    EXPECT_EQ(currentLevel, 2);
     EXPECT_EQ(key1Transform, takenKey);
     EXPECT_EQ(box1LidTransform, openedLid);
 
     // Level 2 likewise: the solved board does not restart its reward.
-    std::copy_n(std::vector<int>{2, 1, 0, 5, 4, 3, -1, 7, 6}.begin(), 9, boardCells);
+    setBoard(solvedBoard);
     game.run(5.0f);
     clickAt({-5.1f, 9.3f, -1.0f}, key2Transform1);
     ASSERT_TRUE(holdingKey);
@@ -163,21 +229,18 @@ TEST_F(Rules, ATakenKeyStaysTakenWhileThePuzzleStaysSolved) {
 }
 
 TEST_F(Rules, RewardsRiseToTheirThresholdsAndKeysThenSpin) {
-    struct Reward {
+    const struct {
         int level;
         const glm::mat4* lid;
         float lidTop;
         const glm::mat4* key;
         float keyTop;
-    };
-    const Reward rewards[] = {{1, &box1LidTransform, 8.0f, &key1Transform, 7.6f},
-                              {2, &box2LidTransform, 9.1f, &key2Transform1, 8.8f},
-                              {3, &box3LidTransform, 9.1f, &key2Transform2, 9.0f}};
-    for (const Reward& reward : rewards) {
-        solvedLevel = reward.level;
-        currentLevel = reward.level;
+    } rewards[] = {{1, &box1LidTransform, 8.0f, &key1Transform, 7.6f},
+                   {2, &box2LidTransform, 9.1f, &key2Transform1, 8.8f},
+                   {3, &box3LidTransform, 9.1f, &key2Transform2, 9.0f}};
+    for (const auto& reward : rewards) {
+        solvedLevel = currentLevel = reward.level;
         const float boardStart = boardTransform[3].y;
-        const float lidStart = (*reward.lid)[3].y;
         game.run(10.0f);
         // Each stops within one frame's step above its threshold.
         EXPECT_GT((*reward.lid)[3].y, reward.lidTop);
@@ -186,32 +249,24 @@ TEST_F(Rules, RewardsRiseToTheirThresholdsAndKeysThenSpin) {
         EXPECT_LT((*reward.key)[3].y, reward.keyTop + 0.0013f);
         const glm::mat4 risen = *reward.key;
         game.frame();
-        expectNear(positionOf(*reward.key), positionOf(risen), 0.0f);
+        EXPECT_EQ(positionOf(*reward.key), positionOf(risen));
         EXPECT_NE(glm::vec3((*reward.key)[0]), glm::vec3(risen[0]));
-        if (reward.level == 2) {
-            // The board and its tiles ride with the lid: 0.4 steps in 0.3 scale against 0.5 in
-            // 0.22 scale.
-            const float lidRise = (*reward.lid)[3].y - lidStart;
-            EXPECT_NEAR(boardTransform[3].y - boardStart, lidRise * 12.0f / 11.0f, 1e-3f);
-            for (const glm::mat4& tile : level2PartTransform) {
-                EXPECT_FLOAT_EQ(tile[3].y, boardTransform[3].y);
-            }
+        // The board and its tiles ride up with the second lid.
+        EXPECT_EQ(boardTransform[3].y > boardStart, reward.level == 2);
+        for (const glm::mat4& tile : level2PartTransform) {
+            EXPECT_FLOAT_EQ(tile[3].y, boardTransform[3].y);
         }
     }
 }
 
 TEST_F(Rules, AnExitDoorOpensOnceAndMovesThePlayerOn) {
-    holdingKey = true;
-    keyTaken = true;
+    holdingKey = keyTaken = true;
     clickAt({-3.5f, 8.0f, -1.0f}, doorTransform4);
-    EXPECT_TRUE(openDoor4Request);
-    EXPECT_FALSE(holdingKey);
-    EXPECT_FALSE(keyTaken);
+    EXPECT_FALSE(holdingKey || keyTaken);
     EXPECT_EQ(currentLevel, 1);
     game.frame();
     EXPECT_EQ(currentLevel, 2);
     EXPECT_EQ(walkScript, 1);
-    EXPECT_FALSE(openDoor4Request);
     // Turned by 90 radians (not degrees, not a quarter turn), then moved in the turned frame.
     const glm::mat4 opened = doorTransform4;
     expectNear(positionOf(opened), {-4.8866f, 7.68f, -0.7135f});
@@ -220,76 +275,60 @@ TEST_F(Rules, AnExitDoorOpensOnceAndMovesThePlayerOn) {
     EXPECT_EQ(doorTransform4, opened);
 }
 
-TEST_F(Rules, ASolvedBoardLowersItsTileOnceAndStaysClosed) {
-    currentLevel = 2;
-    // One slide from the target: tile 7 in cell 6, the gap in cell 7.
-    std::copy_n(std::vector<int>{2, 1, 0, 5, 4, 3, 7, -1, 6}.begin(), 9, boardCells);
-    boardCursor = 6;
-    const auto tilesFlatOnTheBoard = [] {
-        return std::all_of(std::begin(level2PartTransform), std::end(level2PartTransform),
-                           [](const glm::mat4& tile) {
-                               return std::fabs(tile[3].y - boardTransform[3].y) < 1e-4f;
-                           });
-    };
+TEST_F(Rules, ASolvedBoardLowersItsTileOnceAndRefusesClicks) {
     for (const bool leaveInTheSameEvent : {false, true}) {
         SCOPED_TRACE(leaveInTheSameEvent ? "ENTER and END together" : "ENTER alone");
-        const glm::mat4 tiles[2] = {level2PartTransform[0], level2PartTransform[7]};
+        // One slide from the target: tile 7 in cell 6 (selected), the gap in cell 7.
+        resetGameState();
+        layoutScene();
+        currentLevel = 2;
+        setBoard({2, 1, 0, 5, 4, 3, 7, -1, 6});
+        boardCursor = 6;
         clickAt({-5.0f, 9.3f, -1.0f}, boardTransform);
         ASSERT_TRUE(boardMode);
         if (leaveInTheSameEvent) {
             game.pressTogether(key::enter, key::end);
-            game.release(key::enter);
-            game.release(key::end);
         } else {
-            game.tap(key::enter);
+            game.press(key::enter);
         }
         game.frame();
         EXPECT_FALSE(boardMode);
         EXPECT_EQ(solvedLevel, 2);
         game.run(10.0f);
-        EXPECT_TRUE(tilesFlatOnTheBoard());
+        for (const glm::mat4& tile : level2PartTransform) {
+            EXPECT_NEAR(tile[3].y, boardTransform[3].y, 1e-4f);
+        }
         // Clicking the solved board does not take the keyboard again.
         clickAt({-5.4f, 9.6f, -1.0f}, boardTransform);
         EXPECT_FALSE(boardMode);
-
-        // The second round starts from the same position.
-        solvedLevel = -1;
-        layoutScene();
-        level2PartTransform[0] = tiles[0];
-        level2PartTransform[7] = tiles[1];
-        std::copy_n(std::vector<int>{2, 1, 0, 5, 4, 3, 7, -1, 6}.begin(), 9, boardCells);
-        boardCursor = 6;
-        boardMoveArmed = true;
+        game.release(key::enter);
+        game.release(key::end);
     }
 }
 
 TEST_F(Rules, TheFleeingBoxRunsTwiceAndHoldsTheKeyOnTheThirdHit) {
     currentLevel = 3;
-    // Door and key clicks do nothing while the box is still running.
+    // Door clicks do nothing while the box is still running.
     holdingKey = true;
     clickAt({-2.42f, 9.3f, -0.3f}, doorTransform1);
     EXPECT_FALSE(openDoor1Request);
     holdingKey = false;
 
+    // The box and its lid flee north, then west; the third hit puts the key in the box.
     clickAt({-0.7f, 9.3f, -4.4f}, box1Transform);
-    expectNear(positionOf(box1Transform), {-0.7f, 8.65f, -0.6f});
     expectNear(positionOf(box3LidTransform), {-0.7f, 8.655f, -0.6f});
     clickAt({-0.7f, 9.3f, -1.2f}, box1Transform);
-    expectNear(positionOf(box1Transform), {-4.0f, 8.65f, -0.6f});
-    EXPECT_EQ(boxChaseClicks, 2);
     EXPECT_EQ(solvedLevel, -1);
     clickAt({-3.4f, 9.3f, -0.6f}, box1Transform);
-    EXPECT_TRUE(boxChaseDone);
     EXPECT_EQ(solvedLevel, 3);
-    expectNear(positionOf(key2Transform2), {-4.0f, 8.65f, -0.6f});
     expectNear(positionOf(box1Transform), {-4.0f, 8.65f, -0.6f});
+    expectNear(positionOf(key2Transform2), {-4.0f, 8.65f, -0.6f});
 }
 
 TEST_F(Rules, HiddenTopsOpenOnceEachAndOnlyTheTargetTurns) {
     currentLevel = 4;
     // Tops 7 and 8 both in one click: the later one is the target and turns.
-    game.placeCamera({-2.54f, 9.3f, 2.85f}, {-2.54f, 8.53f, 2.0f});
-    game.click();
+    clickAt({-2.54f, 9.3f, 2.85f}, {-2.54f, 8.53f, 2.0f});
     EXPECT_TRUE(openTop7Request);
     EXPECT_EQ(hiddenTarget, 8);
     const glm::mat4 closedTop7 = hiddenKeyBox7TopTransform;
@@ -310,17 +349,9 @@ TEST_F(Rules, HiddenTopsOpenOnceEachAndOnlyTheTargetTurns) {
     EXPECT_NE(hiddenKeyBox7TopTransform, closedTop7);
 }
 
-TEST_F(Rules, KeysAAndBOpenDoorsSixAndNine) {
+TEST_F(Rules, KeysAAndBAreTakenOnceFromTheirOpenBoxesAndOpenDoorsSixAndNine) {
     CoutCapture out;
     currentLevel = 4;
-    const glm::vec3 byKeyA(-3.1f, 9.3f, 2.95f);
-    // Key A lies in box 1 and can be taken only once the box is open, and only once.
-    clickAt(byKeyA, extraKeyATransform);
-    EXPECT_FALSE(holdingKeyA);
-    clickAt(byKeyA, hiddenKeyBox1TopTransform);
-    game.frame();
-    ASSERT_TRUE(keyABoxOpen);
-
     // Every click on door 6 wins; without key A the door stays shut.
     const glm::vec3 byDoor6(-0.6f, 10.2f, -0.07f);
     const glm::mat4 door6 = doorTransform6;
@@ -330,43 +361,39 @@ TEST_F(Rules, KeysAAndBOpenDoorsSixAndNine) {
     EXPECT_EQ(out.text(), "YOU WONYOU WON");
     EXPECT_EQ(GameDriver::blendingSwitches(), 2);
     EXPECT_EQ(doorTransform6, door6);
-    // Door 6 stays the target, so taking key A opens it in the next frame.
-    clickAt(byKeyA, extraKeyATransform);
-    EXPECT_TRUE(holdingKeyA);
-    EXPECT_EQ(hiddenTarget, 9);
-    const glm::mat4 takenKeyA = extraKeyATransform;
-    game.frame();
-    EXPECT_FALSE(holdingKeyA);
-    EXPECT_NE(doorTransform6, door6);
-    clickAt(byKeyA + glm::vec3(0.0f, -1.4f, 0.0f), extraKeyATransform);
-    EXPECT_FALSE(holdingKeyA);
-    EXPECT_EQ(extraKeyATransform, takenKeyA);
 
-    // Key B from box 6 opens door 9.
-    clickAt({-2.0f, 9.3f, 2.0f}, hiddenKeyBox6TopTransform);
-    game.frame();
-    clickAt({-2.0f, 9.3f, 2.0f}, extraKeyBTransform);
-    ASSERT_TRUE(holdingKeyB);
-    const glm::mat4 door9 = doorTransform9;
-    clickAt({-0.6f, 9.3f, -0.07f}, doorTransform9);
-    EXPECT_EQ(hiddenTarget, 10);
-    game.frame();
-    EXPECT_FALSE(holdingKeyB);
-    EXPECT_NE(doorTransform9, door9);
+    const auto takeKeyAndOpenDoor = [&](const char* name, glm::mat4& key, const glm::mat4& top,
+                                        const glm::vec3& byKey, const bool& holding,
+                                        glm::mat4& door, const glm::vec3& byDoor) {
+        SCOPED_TRACE(name);
+        // The key can be taken only once its box is open.
+        clickAt(byKey, key);
+        EXPECT_FALSE(holding);
+        clickAt(byKey, top);
+        game.frame();
+        clickAt(byKey, key);
+        EXPECT_TRUE(holding);
+        const glm::mat4 closedDoor = door;
+        clickAt(byDoor, door);
+        game.frame();
+        EXPECT_FALSE(holding);
+        EXPECT_NE(door, closedDoor);
+        // The taken key, 1.4 below where it lay, cannot be taken again.
+        const glm::mat4 takenKey = key;
+        clickAt(byKey + glm::vec3(0.0f, -1.4f, 0.0f), key);
+        EXPECT_FALSE(holding);
+        EXPECT_EQ(key, takenKey);
+    };
+    takeKeyAndOpenDoor("key A", extraKeyATransform, hiddenKeyBox1TopTransform, {-3.1f, 9.3f, 2.95f},
+                       holdingKeyA, doorTransform6, byDoor6);
+    takeKeyAndOpenDoor("key B", extraKeyBTransform, hiddenKeyBox6TopTransform, {-2.0f, 9.3f, 2.0f},
+                       holdingKeyB, doorTransform9, {-0.6f, 9.3f, -0.07f});
 }
 
 TEST_F(Rules, TheCompanionWalksItsLegsInOrder) {
-    // A frame of no time moves nothing and leaves the swing where it is.
-    walkScript = 1;
-    const glm::mat4 body = playerBodyTransform;
-    updateGame(0.0f);
-    EXPECT_EQ(playerBodyTransform, body);
-    EXPECT_EQ(limbSwingTimer, 0.0f);
-
     // The direction of each frame's step, each new one recorded once.
+    walkScript = 1;
     std::vector<glm::ivec3> legs;
-    int swingFlips = 0;
-    bool forward = limbSwingForward;
     for (int frame = 0; frame < 60 * 40 && walkScript == 1; ++frame) {
         const glm::vec3 before = positionOf(playerBodyTransform);
         game.frame();
@@ -376,17 +403,14 @@ TEST_F(Rules, TheCompanionWalksItsLegsInOrder) {
         if (direction != glm::ivec3(0) && (legs.empty() || legs.back() != direction)) {
             legs.push_back(direction);
         }
-        swingFlips += limbSwingForward != forward ? 1 : 0;
-        forward = limbSwingForward;
     }
     const std::vector<glm::ivec3> expected = {{1, 0, 0},  {0, 0, 1}, {-1, 0, 0}, {0, 0, -1},
                                               {-1, 1, 0}, {0, 1, 1}, {1, 1, 0}};
     EXPECT_EQ(legs, expected);
     EXPECT_EQ(walkScript, -1);
+    // The latches are armed again for the next walk.
     EXPECT_TRUE(walkLegA && walkLegB && walkLegC && walkLegD && walkLegE && walkLegF && walkLegG);
     expectNear(positionOf(playerBodyTransform), {-5.5f, 8.875f, -0.393f}, 0.01f);
-    // About a second per half swing, over the 28-second walk.
-    EXPECT_NEAR(swingFlips, 27, 1);
     // The limbs hang from the body where the walk ended.
     expectNear(positionOf(footTransform2),
                positionOf(playerBodyTransform) + glm::vec3(0.0f, -0.05f, -0.1f));
@@ -400,4 +424,114 @@ TEST_F(Rules, TheCompanionWalksItsLegsInOrder) {
     const glm::mat4 resting = playerBodyTransform;
     game.run(1.0f);
     EXPECT_EQ(playerBodyTransform, resting);
+}
+
+TEST_F(Board, CursorKeysWrapAndStepOverTheEmptyCellAndEndLeavesTheSelectionKept) {
+    // From cell 4 with cell 6 empty. W and S change the row, D and A the column (D leftwards).
+    const struct {
+        int keyCode;
+        int cursor;
+    } steps[] = {{key::w, 1}, {key::w, 7}, {key::a, 8}, {key::a, 7}, {key::d, 8},
+                 {key::d, 7}, {key::s, 1}, {key::s, 4}, {key::a, 3}, {key::s, 2}};
+    for (const auto& step : steps) {
+        game.tap(step.keyCode);
+        EXPECT_EQ(boardCursor, step.cursor) << "key " << step.keyCode;
+    }
+    expectOnlySelectedLifted();
+    // END leaves the board with the tile lowered; clicking the board again lifts the same tile.
+    game.tap(key::end);
+    EXPECT_FALSE(boardMode);
+    EXPECT_EQ(boardCursor, 2);
+    EXPECT_NEAR(level2PartTransform[2][3].y, 8.8f, 1e-4f);
+    enterBoard();
+    expectOnlySelectedLifted();
+    // From cell 0 with cell 8 empty, W lands on cell 5.
+    boardCells[6] = 6;
+    boardCells[8] = -1;
+    boardCursor = 0;
+    game.tap(key::w);
+    EXPECT_EQ(boardCursor, 5);
+}
+
+TEST_F(Board, EnterSlidesIntoTheGapOnceUntilACursorKeyRearmsIt) {
+    // Nothing next to cell 4 is empty: no slide, but disarmed.
+    game.tap(key::enter);
+    EXPECT_EQ(boardCells[4], 4);
+    EXPECT_FALSE(boardMoveArmed);
+    game.tap(key::s);
+    ASSERT_EQ(boardCursor, 7);
+    const float zBefore = level2PartTransform[7][3].z;
+    game.tap(key::enter);
+    EXPECT_EQ(boardCells[6], 7);
+    EXPECT_EQ(boardCells[7], -1);
+    EXPECT_EQ(boardCursor, 6);
+    // One column is a quarter of a tile-model unit along +z.
+    EXPECT_NEAR(level2PartTransform[7][3].z - zBefore, 0.075f, 1e-5f);
+    expectOnlySelectedLifted();
+    // Pressing ENTER again does nothing until a cursor key is pressed.
+    game.tap(key::enter);
+    EXPECT_EQ(boardCells[6], 7);
+    game.tap(key::d);
+    game.tap(key::a);
+    game.tap(key::enter);
+    EXPECT_EQ(boardCells[7], 7);
+}
+
+TEST_F(Statues, UnseenStatuesGetFasterWithEveryHitOnTheBox) {
+    // Far ahead of both statues, looking away from them, at their height.
+    stand({20.0f, 8.5f, -3.0f}, 90.0f);
+    for (int hits = 0; hits <= 3; ++hits) {
+        boxChaseClicks = hits;
+        const glm::vec3 start = positionOf(statue1Transform);
+        game.run(1.0f);
+        // (hits + 1) / 3.5 model units per second, in the statue's 0.7 scale.
+        EXPECT_NEAR(glm::length(positionOf(statue1Transform) - start), 0.2f * (hits + 1), 1e-3f);
+    }
+    EXPECT_FLOAT_EQ(positionOf(statue1Transform).y, 8.5f);
+}
+
+TEST_F(Statues, AStatueInsideTheViewConeStandsStill) {
+    // Statue 1 straight ahead, statue 2 45 degrees off to the left: only statue 2 moves.
+    stand({-2.0f, 8.5f, -1.0f}, 0.0f);
+    EXPECT_EQ(step(), std::make_pair(false, true));
+    // The cone's half-angle is 40.5 degrees.
+    stand({-2.0f, 8.5f, -1.0f}, 40.0f);
+    EXPECT_FALSE(step().first);
+    stand({-2.0f, 8.5f, -1.0f}, 41.0f);
+    EXPECT_TRUE(step().first);
+    // Statue 2 is judged from the light: looked at straight, but the light is far off to the
+    // side. It walks towards the camera, not the light.
+    layoutScene();
+    const glm::vec3 s2 = positionOf(statue2Transform);
+    stand({-4.0f, 8.5f, -1.0f}, 0.0f);
+    spotLight->position = glm::vec3(6.0f, 8.5f, -3.0f);
+    EXPECT_TRUE(step().second);
+    EXPECT_NEAR(positionOf(statue2Transform).x, s2.x, 1e-6f);
+    EXPECT_GT(positionOf(statue2Transform).z, s2.z);
+}
+
+TEST_F(Statues, AStatueNeverStepsNextToTheOther) {
+    stand({-2.0f, 8.5f, 3.0f}, 180.0f);
+    // Statue 2 just north of statue 1's path, 0.2 to the side: statue 1 keeps its place.
+    moveTo(statue2Transform, positionOf(statue1Transform) + glm::vec3(0.2f, 0.0f, 0.1f));
+    EXPECT_FALSE(step().first);
+    // Exactly level on x is not "next to": both distances must be above zero.
+    moveTo(statue2Transform, positionOf(statue1Transform) + glm::vec3(0.0f, 0.0f, 0.1f));
+    EXPECT_TRUE(step().first);
+}
+
+TEST_F(Statues, AStatueWithinAQuarterUnitCatchesThePlayerOnce) {
+    CoutCapture out;
+    const glm::vec3 s1 = positionOf(statue1Transform);
+    // Exactly on the statue's x line does not count.
+    stand(s1 + glm::vec3(0.0f, 0.5f, 0.2f), 0.0f);
+    game.frame();
+    EXPECT_FALSE(gameOver);
+    // Both statues at once report both catches in the same frame.
+    stand(s1 + glm::vec3(0.2f, 0.5f, 0.2f), 0.0f);
+    moveTo(statue2Transform, s1 + glm::vec3(0.1f, 0.0f, 0.1f));
+    game.frame();
+    EXPECT_TRUE(gameOver);
+    game.run(1.0f);
+    EXPECT_EQ(out.text(), "GAMEOVER1 \nGAMEOVER2 \n");
 }

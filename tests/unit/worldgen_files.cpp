@@ -1,15 +1,18 @@
-// The generated data set as the game reads it: every model file the asset table names imports
-// with the game's flags into meshes with normals and texture coordinates, every image a material
-// names is a 24-bit picture FreeImage reads, the cube-map image is a real JPEG, nothing else lies
-// in the data folders, and the texture coordinates are authored for the way the engine shows an
-// image (flipped on import, uploaded bottom row first).
+// The generated data set as the game reads it (Assimp with the game's flags, FreeImage) and
+// placed with the game's own layout and motions: every model imports with normals and texture
+// coordinates, every image is a 24-bit picture, the cube map is a JPEG; doors swing out of their
+// doorways where the house is open, the companion walks its scripts without touching the house,
+// tiles and pieces sit where the rules expect them, and texture coordinates are authored for the
+// way the engine shows an image (flipped on import, uploaded bottom row first).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <filesystem>
-#include <map>
+#include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,98 +22,164 @@
 #include <assimp/scene.h>
 #include <glm/glm.hpp>
 
+#include "game/Animations.h"
+#include "game/GameState.h"
+#include "game/Layout.h"
 #include "render/Assets.h"
 
 namespace {
 
-const std::string kRunDir = VELMORA_RUN_DIR;
+const std::string kRunDir = VELMORA_RUN_DIR "/";
 
-std::set<std::string> distinctModelFiles() {
-    std::set<std::string> files;
-    for (const ModelFile& row : modelFiles) {
-        files.insert(row.path);
+// A model file (relative to the run directory) imported as the game imports it.
+struct Imported {
+    Assimp::Importer importer;
+    const aiScene* scene;
+    explicit Imported(const std::string& file)
+        : scene(importer.ReadFile(kRunDir + file, aiProcess_Triangulate | aiProcess_FlipUVs)) {}
+
+    std::span<aiMesh* const> meshes() const {
+        return scene == nullptr ? std::span<aiMesh* const>()
+                                : std::span(scene->mMeshes, scene->mNumMeshes);
     }
-    return files;
+    std::string diffuseImage(const aiMesh* mesh) const {
+        aiString name;
+        aiGetMaterialTexture(scene->mMaterials[mesh->mMaterialIndex], aiTextureType_DIFFUSE, 0,
+                             &name);
+        return name.C_Str();
+    }
+};
+
+// An image as the engine holds it: FreeImage's pixels, first scanline at the bottom.
+using Image = std::unique_ptr<FIBITMAP, decltype(&FreeImage_Unload)>;
+
+Image loadImage(const std::string& file) {
+    const std::string path = kRunDir + file;
+    const FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
+    return {type == FIF_UNKNOWN ? nullptr : FreeImage_Load(type, path.c_str(), 0),
+            &FreeImage_Unload};
 }
 
-// Texture file names of every material of a scene, diffuse and specular.
-std::set<std::string> materialImages(const aiScene* scene) {
-    std::set<std::string> images;
-    for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
-        for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_SPECULAR}) {
-            unsigned count = aiGetMaterialTextureCount(scene->mMaterials[m], type);
-            for (unsigned i = 0; i < count; ++i) {
-                aiString name;
-                if (aiGetMaterialTexture(scene->mMaterials[m], type, i, &name) == AI_SUCCESS) {
-                    images.insert(name.C_Str());
-                }
+// Samples like OpenGL with the image uploaded as the engine does: t = 0 is the first scanline
+// FreeImage stores.
+glm::vec3 sampleGl(const Image& image, float s, float t) {
+    const unsigned w = FreeImage_GetWidth(image.get());
+    const unsigned h = FreeImage_GetHeight(image.get());
+    RGBQUAD q{};
+    FreeImage_GetPixelColor(image.get(), static_cast<unsigned>(std::clamp(s, 0.0f, 0.999f) * w),
+                            static_cast<unsigned>(std::clamp(t, 0.0f, 0.999f) * h), &q);
+    return glm::vec3(q.rgbRed, q.rgbGreen, q.rgbBlue) / 255.0f;
+}
+
+using Triangles = std::vector<std::array<glm::vec3, 3>>;
+
+struct Box {
+    glm::vec3 lo;
+    glm::vec3 hi;
+};
+
+Triangles transformed(Triangles triangles, const glm::mat4& m) {
+    for (auto& t : triangles) {
+        for (glm::vec3& p : t) {
+            p = glm::vec3(m * glm::vec4(p, 1.0f));
+        }
+    }
+    return triangles;
+}
+
+// The triangles of a model in Meshes/, placed by the matrix.
+Triangles load(const std::string& name, const glm::mat4& placement = glm::mat4(1.0f)) {
+    const Imported model("Meshes/" + name + ".obj");
+    EXPECT_NE(model.scene, nullptr) << name << ": " << model.importer.GetErrorString();
+    Triangles triangles;
+    for (const aiMesh* mesh : model.meshes()) {
+        for (const aiFace& face : std::span(mesh->mFaces, mesh->mNumFaces)) {
+            for (unsigned k = 0; k < 3 && face.mNumIndices == 3; ++k) {
+                const aiVector3D& v = mesh->mVertices[face.mIndices[k]];
+                (k == 0 ? triangles.emplace_back() : triangles.back())[k] = {v.x, v.y, v.z};
             }
         }
     }
-    return images;
+    return transformed(triangles, placement);
 }
 
-// An image as the engine holds it: FreeImage's pixels, first scanline at the bottom.
-class LoadedImage {
-public:
-    explicit LoadedImage(const std::string& path) {
-        FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-        type = format;
-        if (format != FIF_UNKNOWN) {
-            bitmap = FreeImage_Load(format, path.c_str(), 0);
+Box boundsOf(const Triangles& triangles) {
+    Box b{glm::vec3(1e30f), glm::vec3(-1e30f)};
+    for (const auto& t : triangles) {
+        for (const glm::vec3& p : t) {
+            b.lo = glm::min(b.lo, p);
+            b.hi = glm::max(b.hi, p);
         }
     }
-    ~LoadedImage() {
-        if (bitmap != nullptr) {
-            FreeImage_Unload(bitmap);
+    return b;
+}
+
+glm::vec2 xz(const glm::vec3& p) {
+    return {p.x, p.z};
+}
+
+// Whether the inner box lies within the outer one on the floor plan.
+bool withinOnPlan(const Box& inner, const Box& outer) {
+    return glm::all(glm::greaterThanEqual(xz(inner.lo), xz(outer.lo))) &&
+           glm::all(glm::lessThanEqual(xz(inner.hi), xz(outer.hi)));
+}
+
+Box shrunk(Box b, float by) {
+    return {b.lo + glm::vec3(by), b.hi - glm::vec3(by)};
+}
+
+// Separating-axis test of a triangle against an axis-aligned box. The axes: the box's three (which
+// reject far triangles cheaply), each triangle edge crossed with each of them, the normal.
+bool touches(const std::array<glm::vec3, 3>& tri, const Box& box) {
+    const glm::vec3 c = 0.5f * (box.lo + box.hi);
+    const glm::vec3 h = 0.5f * (box.hi - box.lo);
+    const glm::vec3 v[3] = {tri[0] - c, tri[1] - c, tri[2] - c};
+    const glm::vec3 e[3] = {v[1] - v[0], v[2] - v[1], v[0] - v[2]};
+    for (int i = 0; i < 13; ++i) {
+        const glm::vec3 unit(i % 3 == 0, i % 3 == 1, i % 3 == 2);
+        const glm::vec3 a = i < 3    ? unit
+                            : i < 12 ? glm::cross(e[i / 3 - 1], unit)
+                                     : glm::cross(e[0], e[1]);
+        const float p[3] = {glm::dot(v[0], a), glm::dot(v[1], a), glm::dot(v[2], a)};
+        const float r = glm::dot(h, glm::abs(a));
+        if (glm::dot(a, a) > 1e-14f &&
+            (std::min({p[0], p[1], p[2]}) > r || std::max({p[0], p[1], p[2]}) < -r)) {
+            return false;
         }
     }
-    LoadedImage(const LoadedImage&) = delete;
-    LoadedImage& operator=(const LoadedImage&) = delete;
+    return true;
+}
 
-    // Samples like OpenGL with the image uploaded as the engine does: t = 0 is the first
-    // scanline FreeImage stores.
-    glm::vec3 sampleGl(float s, float t) const {
-        unsigned w = FreeImage_GetWidth(bitmap);
-        unsigned h = FreeImage_GetHeight(bitmap);
-        unsigned x = std::min(w - 1, static_cast<unsigned>(std::max(0.0f, s) * w));
-        unsigned y = std::min(h - 1, static_cast<unsigned>(std::max(0.0f, t) * h));
-        RGBQUAD q{};
-        FreeImage_GetPixelColor(bitmap, x, y, &q);
-        return glm::vec3(q.rgbRed, q.rgbGreen, q.rgbBlue) / 255.0f;
-    }
-
-    FREE_IMAGE_FORMAT type = FIF_UNKNOWN;
-    FIBITMAP* bitmap = nullptr;
-};
+long countHits(const Triangles& triangles, const Box& box) {
+    return std::count_if(triangles.begin(), triangles.end(),
+                         [&](const auto& t) { return touches(t, box); });
+}
 
 }  // namespace
 
-TEST(WorldFiles, EveryModelImportsWithNormalsAndTextureCoordinates) {
+TEST(WorldFiles, EveryModelImportsWithNormalsTextureCoordinatesAndTwentyFourBitImages) {
     // Drawn only by the environment-mapping pass, or never drawn at all.
     const std::set<std::string> mirrorDrawn = {"Meshes/cubeFCMobj.obj", "Meshes/Labyrinth.obj",
                                                "Meshes/test.obj", "Meshes/collisionshapes.obj",
                                                "Meshes/boxhiddenkeymirror.obj"};
-    std::set<std::string> files = distinctModelFiles();
+    std::set<std::string> files;
+    for (const ModelFile& row : modelFiles) {
+        files.insert(row.path);
+    }
     EXPECT_EQ(files.size(), 36u);
+    std::set<std::string> images;
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
-        Assimp::Importer importer;
-        const aiScene* scene =
-            importer.ReadFile(kRunDir + "/" + file, aiProcess_Triangulate | aiProcess_FlipUVs);
-        ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+        const Imported model(file);
+        ASSERT_NE(model.scene, nullptr) << model.importer.GetErrorString();
         // The game rejects a scene whose flags are exactly "incomplete" or that has no root.
-        EXPECT_NE(scene->mFlags, static_cast<unsigned>(AI_SCENE_FLAGS_INCOMPLETE));
-        ASSERT_NE(scene->mRootNode, nullptr);
-        ASSERT_GE(scene->mNumMeshes, 1u);
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-            const aiMesh* mesh = scene->mMeshes[m];
+        EXPECT_NE(model.scene->mFlags, static_cast<unsigned>(AI_SCENE_FLAGS_INCOMPLETE));
+        ASSERT_NE(model.scene->mRootNode, nullptr);
+        ASSERT_GE(model.scene->mNumMeshes, 1u);
+        for (const aiMesh* mesh : model.meshes()) {
             ASSERT_TRUE(mesh->HasNormals());
             ASSERT_TRUE(mesh->HasTextureCoords(0));
             EXPECT_GT(mesh->mNumFaces, 0u);
-            for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-                ASSERT_EQ(mesh->mFaces[f].mNumIndices, 3u);
-            }
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
                 const aiVector3D& n = mesh->mNormals[v];
                 ASSERT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 2e-3f);
@@ -118,23 +187,13 @@ TEST(WorldFiles, EveryModelImportsWithNormalsAndTextureCoordinates) {
             // One diffuse map per mesh keeps texture unit 1 free for the shadow map. Models the
             // environment-mapping pass draws name no image: that pass sets no sampler of its
             // own, and a mesh's texture set-up there raises a GL error.
-            const aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
-            unsigned expected = mirrorDrawn.count(file) != 0 ? 0u : 1u;
-            EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE), expected);
+            const aiMaterial* material = model.scene->mMaterials[mesh->mMaterialIndex];
+            const bool mirror = mirrorDrawn.count(file) != 0;
+            EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE), mirror ? 0u : 1u);
             EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_SPECULAR), 0u);
-        }
-    }
-}
-
-TEST(WorldFiles, MaterialImagesExistAsSquareTwentyFourBitPictures) {
-    std::set<std::string> images;
-    for (const std::string& file : distinctModelFiles()) {
-        Assimp::Importer importer;
-        const aiScene* scene =
-            importer.ReadFile(kRunDir + "/" + file, aiProcess_Triangulate | aiProcess_FlipUVs);
-        ASSERT_NE(scene, nullptr) << file;
-        for (const std::string& image : materialImages(scene)) {
-            images.insert(image);
+            if (!mirror) {
+                images.insert(model.diffuseImage(mesh));
+            }
         }
     }
     ASSERT_FALSE(images.empty());
@@ -142,171 +201,246 @@ TEST(WorldFiles, MaterialImagesExistAsSquareTwentyFourBitPictures) {
         SCOPED_TRACE(image);
         // Opened by the unchanged name, relative to the game's working directory.
         EXPECT_EQ(image.rfind("Textures/", 0), 0u);
-        LoadedImage loaded(kRunDir + "/" + image);
-        ASSERT_NE(loaded.bitmap, nullptr);
-        EXPECT_EQ(FreeImage_GetBPP(loaded.bitmap), 24u);
-        EXPECT_EQ(FreeImage_GetColorType(loaded.bitmap), FIC_RGB);
-        unsigned w = FreeImage_GetWidth(loaded.bitmap);
-        EXPECT_EQ(w, FreeImage_GetHeight(loaded.bitmap));
+        const Image loaded = loadImage(image);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(FreeImage_GetBPP(loaded.get()), 24u);
+        EXPECT_EQ(FreeImage_GetColorType(loaded.get()), FIC_RGB);
+        const unsigned w = FreeImage_GetWidth(loaded.get());
+        EXPECT_EQ(w, FreeImage_GetHeight(loaded.get()));
         EXPECT_TRUE(w == 256u || w == 512u) << w;
     }
 }
 
-TEST(WorldFiles, CubeMapImageIsAJpegWithWholeThreeByteRows) {
-    LoadedImage sky(kRunDir + "/Textures/newkeystuff.jpg");
-    EXPECT_EQ(sky.type, FIF_JPEG);
-    ASSERT_NE(sky.bitmap, nullptr);
-    EXPECT_EQ(FreeImage_GetBPP(sky.bitmap), 24u);
-    unsigned w = FreeImage_GetWidth(sky.bitmap);
-    EXPECT_EQ(w, FreeImage_GetHeight(sky.bitmap));
+TEST(WorldFiles, CubeMapImageIsAJpegWithWholeFourByteRowsAndSkyOnTop) {
+    EXPECT_EQ(FreeImage_GetFileType((kRunDir + "Textures/newkeystuff.jpg").c_str(), 0), FIF_JPEG);
+    const Image sky = loadImage("Textures/newkeystuff.jpg");
+    ASSERT_NE(sky, nullptr);
+    EXPECT_EQ(FreeImage_GetBPP(sky.get()), 24u);
+    const unsigned w = FreeImage_GetWidth(sky.get());
+    EXPECT_EQ(w, FreeImage_GetHeight(sky.get()));
     // The cube-map upload keeps OpenGL's 4-byte row alignment.
     EXPECT_EQ((w * 3) % 4, 0u);
     // Sky above, ground below (FreeImage's first scanline is the bottom row).
-    glm::vec3 top = sky.sampleGl(0.5f, 0.98f);
-    glm::vec3 bottom = sky.sampleGl(0.5f, 0.02f);
-    EXPECT_GT(top.b, top.g);
-    EXPECT_GT(bottom.g, bottom.b);
+    EXPECT_GT(sampleGl(sky, 0.5f, 0.98f).b, sampleGl(sky, 0.5f, 0.98f).g);
+    EXPECT_GT(sampleGl(sky, 0.5f, 0.02f).g, sampleGl(sky, 0.5f, 0.02f).b);
 }
 
-TEST(WorldFiles, DataFoldersHoldOnlyTheGeneratedSet) {
-    std::set<std::string> expected;
-    std::set<std::string> images = {"Textures/newkeystuff.jpg"};
-    for (const std::string& file : distinctModelFiles()) {
-        expected.insert(file);
-        expected.insert(file.substr(0, file.size() - 4) + ".mtl");
-        Assimp::Importer importer;
-        const aiScene* scene =
-            importer.ReadFile(kRunDir + "/" + file, aiProcess_Triangulate | aiProcess_FlipUVs);
-        ASSERT_NE(scene, nullptr) << file;
-        for (const std::string& image : materialImages(scene)) {
-            images.insert(image);
+TEST(WorldDoors, LeavesSwingOutOfTheirDoorwaysAndTheHouseIsOpenThere) {
+    resetGameState();
+    layoutScene();
+    const Triangles leaf = load("door");
+    const Triangles house = load("finished_houseWG", houseTransform);
+    ASSERT_FALSE(leaf.empty());
+    glm::mat4* const drawn[9] = {&doorTransform4, &doorTransform3, &doorTransform1,
+                                 &doorTransform9, &doorTransform6, &doorTransform8,
+                                 &doorTransform2, &doorTransform5, &doorTransform7};
+    glm::mat4 closed[9];
+    std::transform(drawn, drawn + 9, closed, [](const glm::mat4* m) { return *m; });
+    // The first five open through the game's own rules: three exit doors, then keys B and A.
+    openDoor4Request = openDoor3Request = openDoor1Request = true;
+    openDoors();
+    holdingKeyB = true;
+    hiddenTarget = 10;
+    animateHiddenBoxes();
+    holdingKeyA = true;
+    hiddenTarget = 9;
+    animateHiddenBoxes();
+
+    // The vertical line door 4 turns about, in its closed frame: the fixed point of the motion.
+    const glm::mat4 motion = glm::inverse(closed[0]) * doorTransform4;
+    const glm::mat2 turn(motion[0][0], motion[0][2], motion[2][0], motion[2][2]);
+    const glm::vec2 hinge =
+        glm::inverse(glm::mat2(1.0f) - turn) * glm::vec2(motion[3][0], motion[3][2]);
+    // The leaf stands against the wall's -x face with its hinge on its +z edge; the wall is 0.5
+    // thick in the door's 0.2-scaled frame, so the doorway is the leaf's outline through it.
+    const Box leafBox = boundsOf(leaf);
+    EXPECT_NEAR(hinge.y, leafBox.hi.z, 0.03f);
+    const Box doorway{{hinge.x, leafBox.lo.y, leafBox.lo.z},
+                      {hinge.x + 0.5f, leafBox.hi.y, hinge.y}};
+    // Boxes through the wall, reaching past both its faces: the hole, wall beside and above it;
+    // and the floor surface at the threshold.
+    const Box inner = shrunk(doorway, 0.03f);
+    const auto through = [&](float y0, float y1, float z0, float z1) {
+        return Box{{inner.lo.x - 0.1f, y0, z0}, {inner.hi.x + 0.1f, y1, z1}};
+    };
+    const Box hole = through(inner.lo.y, inner.hi.y, inner.lo.z, inner.hi.z);
+    const Box beside1 = through(inner.lo.y, inner.hi.y, doorway.hi.z + 0.05f, doorway.hi.z + 0.3f);
+    const Box beside2 = through(inner.lo.y, inner.hi.y, doorway.lo.z - 0.3f, doorway.lo.z - 0.05f);
+    const Box above = through(doorway.hi.y + 0.05f, doorway.hi.y + 0.3f, inner.lo.z, inner.hi.z);
+    const Box threshold{{inner.lo.x, doorway.lo.y - 0.1f, inner.lo.z},
+                        {inner.hi.x, doorway.lo.y + 0.02f, inner.hi.z}};
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE("door " + std::to_string(i));
+        const Triangles local = transformed(house, glm::inverse(closed[i]));
+        EXPECT_EQ(countHits(local, hole), 0);
+        EXPECT_GT(countHits(local, beside1), 0);
+        EXPECT_GT(countHits(local, beside2), 0);
+        EXPECT_GT(countHits(local, above), 0);
+        EXPECT_GT(countHits(local, threshold), 0);
+        if (i < 5) {
+            // In the closed door's frame, the opened leaf has left the doorway (the hinge edge
+            // may touch its rim).
+            EXPECT_GT(glm::distance(positionOf(*drawn[i]), positionOf(closed[i])), 0.05f);
+            const Triangles swung = transformed(leaf, glm::inverse(closed[i]) * *drawn[i]);
+            EXPECT_EQ(countHits(swung, shrunk(doorway, 0.02f)), 0);
         }
     }
-    expected.insert(images.begin(), images.end());
-    std::set<std::string> found;
-    for (const char* folder : {"Meshes", "Textures"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(kRunDir + "/" + folder)) {
-            found.insert(std::string(folder) + "/" + entry.path().filename().string());
-        }
-    }
-    EXPECT_EQ(found, expected);
 }
 
-TEST(WorldFiles, SolvedBoardShowsThePictureUprightFromThePinnedCamera) {
-    // The pinned camera looks along -x: screen up is -x, screen right is -z. A tile's row on
-    // screen is its cell's row, its column on screen is 2 minus its cell's column. Tile t lies in
-    // cell solved[t] of the solved board.
+TEST(WorldCompanion, WalksThroughDoorsFourAndThreeWithoutTouchingTheHouse) {
+    resetGameState();
+    layoutScene();
+    const Triangles body = load("playerWOFA"), leg = load("foot"), arm = load("arm");
+    const Triangles flower = load("blume"), leaf = load("door");
+    const Triangles house = load("finished_houseWG", houseTransform);
+    ASSERT_FALSE(body.empty());
+    // The feet (the lowest 0.06 of a leg) may touch floors and stair treads, as feet do.
+    const auto partAt = [](const Triangles& part, const glm::mat4& m, float feet = 0.0f) {
+        Box b = boundsOf(transformed(part, m));
+        b.lo.y += feet;
+        return b;
+    };
+    // Walk 1 starts when door 4 opens, with door 3 still shut; walk 2 once door 3 opens.
+    for (const int walk : {1, 2}) {
+        (walk == 1 ? openDoor4Request : openDoor3Request) = true;
+        openDoors();
+        Triangles obstacles = house;
+        for (const glm::mat4* door : {&doorTransform4, &doorTransform3}) {
+            const Triangles placed = transformed(leaf, *door);
+            obstacles.insert(obstacles.end(), placed.begin(), placed.end());
+        }
+        bool crossedTowerWall = false;
+        for (int frame = 0; frame < 3000 && walkScript == walk; ++frame) {
+            animateCompanion(1.0f / 30.0f);
+            const glm::vec3 at = positionOf(playerBodyTransform);
+            crossedTowerWall = crossedTowerWall || std::fabs(at.x + 4.71f) < 0.03f;
+            const Box parts[6] = {
+                partAt(body, playerBodyTransform),  partAt(arm, armTransform1),
+                partAt(arm, armTransform2),         partAt(flower, flowerTransform),
+                partAt(leg, footTransform1, 0.06f), partAt(leg, footTransform2, 0.06f)};
+            for (int part = 0; part < 6; ++part) {
+                ASSERT_EQ(countHits(obstacles, parts[part]), 0)
+                    << "part " << part << " (body, arms, flower, legs) in walk " << walk << " at "
+                    << at.x << ", " << at.y << ", " << at.z;
+            }
+        }
+        EXPECT_EQ(walkScript, -1);
+        EXPECT_TRUE(crossedTowerWall);
+    }
+    EXPECT_GT(positionOf(playerBodyTransform).x, -0.35f);
+}
+
+TEST(WorldBoard, TilesSitOnTheirCellsAndShowThePictureUprightWhenSolved) {
+    layoutScene();
+    // Serpentine numbering: row and column of each cell. Tile t starts in cell firstCell[t] and
+    // belongs in cell solvedCell[t].
     const int rowOf[9] = {0, 0, 0, 1, 1, 1, 2, 2, 2};
     const int columnOf[9] = {0, 1, 2, 2, 1, 0, 2, 1, 0};
-    const int solvedCellOfTile[8] = {2, 1, 0, 5, 4, 3, 8, 7};
-    LoadedImage picture(kRunDir + "/Textures/picture.png");
-    ASSERT_NE(picture.bitmap, nullptr);
+    const int firstCell[8] = {0, 1, 2, 3, 4, 5, 8, 7};
+    const int solvedCell[8] = {2, 1, 0, 5, 4, 3, 8, 7};
+    const Box board = boundsOf(load("bord", boardTransform));
     for (int t = 0; t < 8; ++t) {
         SCOPED_TRACE(t);
-        Assimp::Importer importer;
-        std::string path = kRunDir + "/Meshes/Level2_" + std::to_string(t + 1) + ".obj";
-        const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);
-        ASSERT_NE(scene, nullptr);
-        int screenRow = rowOf[solvedCellOfTile[t]];
-        int screenColumn = 2 - columnOf[solvedCellOfTile[t]];
-        int checked = 0;
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-            const aiMesh* mesh = scene->mMeshes[m];
-            aiString name;
-            aiGetMaterialTexture(scene->mMaterials[mesh->mMaterialIndex], aiTextureType_DIFFUSE, 0,
-                                 &name);
-            if (std::string(name.C_Str()) != "Textures/picture.png") {
-                continue;
-            }
-            // The top face (normals up): its centre is the tile's centre.
-            glm::vec3 centre(0.0f);
-            float corners = 0.0f;
+        const std::string name = "Level2_" + std::to_string(t + 1);
+        const Box own = boundsOf(load(name));
+        const Box placed = boundsOf(load(name, level2PartTransform[t]));
+        const int first = firstCell[t];
+        const glm::vec4 cell(0.25f * (rowOf[first] - 1), 0.0f, 0.25f * (columnOf[first] - 1), 1.0f);
+        EXPECT_LT(glm::distance(xz(placed.lo + placed.hi) / 2.0f, xz(boardTransform * cell)),
+                  1e-4f);
+        // A tile fits its cell (0.25 pitch) and lies on the board's surface, inside its rim.
+        EXPECT_TRUE(glm::all(glm::lessThanEqual(xz(own.hi - own.lo), glm::vec2(0.245f))));
+        EXPECT_NEAR(own.lo.y, 0.05f, 1e-3f);
+        EXPECT_TRUE(withinOnPlan(placed, shrunk(board, 1e-4f)));
+
+        // The pinned camera looks along -x: screen up is -x, screen right is -z, so a tile's row
+        // on screen is its cell's row and its column on screen 2 minus its cell's column. Each
+        // corner of the top face maps to where it is in the whole picture as a person sees it:
+        // u from the left, w from the top; the engine samples at s = u and counts t from the
+        // image's bottom row.
+        const Imported tile("Meshes/" + name + ".obj");
+        int corners = 0;
+        for (const aiMesh* mesh : tile.meshes()) {
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                if (mesh->mNormals[v].y > 0.9f) {
-                    centre += glm::vec3(mesh->mVertices[v].x, 0.0f, mesh->mVertices[v].z);
-                    corners += 1.0f;
+                if (tile.diffuseImage(mesh) == "Textures/picture.png" &&
+                    mesh->mNormals[v].y > 0.9f) {
+                    const glm::vec3 p(mesh->mVertices[v].x, 0.0f, mesh->mVertices[v].z);
+                    const glm::vec2 offset = (xz(p) - xz(own.lo + own.hi) / 2.0f) / 0.25f;
+                    const float u = (2 - columnOf[solvedCell[t]] + 0.5f - offset.y) / 3.0f;
+                    const float w = (rowOf[solvedCell[t]] + 0.5f + offset.x) / 3.0f;
+                    EXPECT_NEAR(mesh->mTextureCoords[0][v].x, u, 1e-3f);
+                    EXPECT_NEAR(1.0f - mesh->mTextureCoords[0][v].y, w, 1e-3f);
+                    ++corners;
                 }
-            }
-            ASSERT_GT(corners, 0.0f);
-            centre /= corners;
-            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                if (mesh->mNormals[v].y <= 0.9f) {
-                    continue;
-                }
-                float dx = mesh->mVertices[v].x - centre.x;
-                float dz = mesh->mVertices[v].z - centre.z;
-                // Where this corner is in the whole picture as a person sees it: u from the
-                // left, w from the top.
-                float u = (screenColumn + 0.5f - dz / 0.25f) / 3.0f;
-                float w = (screenRow + 0.5f + dx / 0.25f) / 3.0f;
-                // The engine samples at s = u, and its t counts from the image's bottom row.
-                EXPECT_NEAR(mesh->mTextureCoords[0][v].x, u, 1e-3f);
-                EXPECT_NEAR(1.0f - mesh->mTextureCoords[0][v].y, w, 1e-3f);
-                ++checked;
             }
         }
-        EXPECT_GE(checked, 4);
+        EXPECT_GE(corners, 4);
     }
     // The picture itself has its sky at the top and its meadow at the bottom, as a file viewer
     // shows it: a tile in the top row of the solved board shows sky.
-    glm::vec3 sky = picture.sampleGl(0.5f, 1.0f - 0.08f);
-    glm::vec3 meadow = picture.sampleGl(0.5f, 0.08f);
-    EXPECT_GT(sky.b, sky.g);
-    EXPECT_GT(meadow.g, meadow.b);
+    const Image picture = loadImage("Textures/picture.png");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_GT(sampleGl(picture, 0.5f, 0.92f).b, sampleGl(picture, 0.5f, 0.92f).g);
+    EXPECT_GT(sampleGl(picture, 0.5f, 0.08f).g, sampleGl(picture, 0.5f, 0.08f).b);
 }
 
-TEST(WorldFiles, PlacesCarryTheColourOfThePieceThatBelongsOnThem) {
-    LoadedImage palette(kRunDir + "/Textures/palette.png");
-    ASSERT_NE(palette.bitmap, nullptr);
-    // Colour of the palette-mapped faces of a model whose normals point up, as the engine samples
-    // them (imported t counts from the bottom row).
-    auto topColour = [&](const std::string& name) {
-        Assimp::Importer importer;
-        const aiScene* scene = importer.ReadFile(kRunDir + "/Meshes/" + name + ".obj",
-                                                 aiProcess_Triangulate | aiProcess_FlipUVs);
-        glm::vec3 sum(0.0f);
-        float count = 0.0f;
-        float topY = -1e30f;
-        if (scene == nullptr) {
-            return glm::vec3(-1.0f);
-        }
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-            const aiMesh* mesh = scene->mMeshes[m];
+TEST(WorldLevel1, EachPieceFitsItsPlaceAndCarriesItsColour) {
+    const Image palette = loadImage("Textures/palette.png");
+    ASSERT_NE(palette, nullptr);
+    // The colour the engine shows at the highest up-facing palette-mapped point of a model.
+    const auto topColour = [&](const std::string& name) {
+        const Imported model("Meshes/" + name + ".obj");
+        float top = -1e30f;
+        glm::vec3 colour(-1.0f);
+        for (const aiMesh* mesh : model.meshes()) {
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                topY = std::max(topY, mesh->mVertices[v].y);
-            }
-        }
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-            const aiMesh* mesh = scene->mMeshes[m];
-            aiString image;
-            aiGetMaterialTexture(scene->mMaterials[mesh->mMaterialIndex], aiTextureType_DIFFUSE, 0,
-                                 &image);
-            if (std::string(image.C_Str()) != "Textures/palette.png") {
-                continue;
-            }
-            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                if (mesh->mNormals[v].y > 0.9f && mesh->mVertices[v].y > topY - 1e-3f) {
-                    sum += palette.sampleGl(mesh->mTextureCoords[0][v].x,
-                                            mesh->mTextureCoords[0][v].y);
-                    count += 1.0f;
+                if (model.diffuseImage(mesh) == "Textures/palette.png" &&
+                    mesh->mNormals[v].y > 0.9f && mesh->mVertices[v].y > top) {
+                    top = mesh->mVertices[v].y;
+                    colour = sampleGl(palette, mesh->mTextureCoords[0][v].x,
+                                      mesh->mTextureCoords[0][v].y);
                 }
             }
         }
-        return count > 0.0f ? sum / count : glm::vec3(-1.0f);
+        return colour;
     };
-    const int placeOf[4] = {0, 3, 2, 1};
-    std::vector<glm::vec3> pieceColours;
+    // Piece 1 belongs on place 3, piece 2 on place 2, piece 3 on place 1.
     for (int piece = 1; piece <= 3; ++piece) {
         SCOPED_TRACE(piece);
-        glm::vec3 p = topColour("Level1_" + std::to_string(piece));
-        glm::vec3 q = topColour("Level1_place" + std::to_string(placeOf[piece]));
-        ASSERT_GE(p.r, 0.0f);
-        ASSERT_GE(q.r, 0.0f);
-        EXPECT_LT(glm::length(p - q), 0.08f);
-        pieceColours.push_back(p);
+        const std::string name = "Level1_" + std::to_string(piece);
+        const std::string placeName = "Level1_place" + std::to_string(4 - piece);
+        const Box p = boundsOf(load(name));
+        const Box place = boundsOf(load(placeName));
+        // Centred on its origin and standing on it, within its place's footprint; the plinth
+        // stands on the floor under its origin (7.4 - 0.1 = 7.3).
+        EXPECT_TRUE(withinOnPlan(p, {glm::vec3(-0.1001f), glm::vec3(0.1001f)}));
+        EXPECT_NEAR(p.lo.y, 0.0f, 1e-4f);
+        EXPECT_GT(p.hi.y, 0.08f);
+        EXPECT_TRUE(withinOnPlan(p, place));
+        EXPECT_NEAR(place.lo.y, -0.1f, 1e-4f);
+        EXPECT_LE(place.hi.y, 0.01f);
+        // The place shows its piece's colour, and the three pieces' colours differ clearly.
+        EXPECT_LT(glm::distance(topColour(name), topColour(placeName)), 0.08f);
+        EXPECT_GT(
+            glm::distance(topColour(name), topColour("Level1_" + std::to_string(piece % 3 + 1))),
+            0.3f);
     }
-    // Three clearly different colours.
-    EXPECT_GT(glm::length(pieceColours[0] - pieceColours[1]), 0.3f);
-    EXPECT_GT(glm::length(pieceColours[0] - pieceColours[2]), 0.3f);
-    EXPECT_GT(glm::length(pieceColours[1] - pieceColours[2]), 0.3f);
+}
+
+TEST(WorldLevel4, AnOpenedHiddenTopStandsClearOfItsBoxOpening) {
+    resetGameState();
+    layoutScene();
+    const Box box = boundsOf(load("boxhiddenkey"));
+    const glm::mat4 closed = hiddenKeyBox3TopTransform;
+    openTop3Request = true;
+    hiddenTarget = 3;
+    animateHiddenBoxes();
+    // In the box's frame the top stands on its hinge edge behind the opening, not over it.
+    const Triangles opened =
+        load("boxhiddenkeytop", glm::inverse(closed) * hiddenKeyBox3TopTransform);
+    EXPECT_GT(boundsOf(opened).hi.y - boundsOf(opened).lo.y, 0.8f);
+    EXPECT_GE(boundsOf(opened).lo.y, box.hi.y - 0.02f);
+    const Box overOpening{{box.lo.x + 0.12f, box.hi.y, box.lo.z},
+                          {box.hi.x, box.hi.y + 1.0f, box.hi.z}};
+    EXPECT_EQ(countHits(opened, shrunk(overOpening, 0.001f)), 0);
 }
