@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <memory>
-#include <vector>
 
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
@@ -70,6 +69,7 @@ GameDriver::~GameDriver() {
 
 void GameDriver::frame() {
     if (boardMode) {
+        // The board camera's fixed eye.
         playerCamera->position = glm::vec3(-5.4f, 9.3f, -1.0f);
     } else {
         playerCamera->processMovementKeys(nullptr);

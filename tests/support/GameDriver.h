@@ -16,6 +16,7 @@ struct CoutCapture {
     std::string text() const { return captured.str(); }
 };
 
+// Each component within the tolerance.
 inline void expectNear(const glm::vec3& actual, const glm::vec3& expected,
                        float tolerance = 1e-4f) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);

@@ -1,13 +1,15 @@
-// The data generator writes the same bytes on every run, into any directory, and reports a
-// directory it cannot write to instead of leaving a partial set behind silently.
+// The data generator writes the same bytes on every run, into any directory, removes files it no
+// longer writes, and reports a directory it cannot write to instead of leaving a partial set behind
+// silently.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/Process.h"
 
@@ -44,6 +46,9 @@ int runGenerator(const std::vector<std::string>& directory) {
 TEST(WorldGenerator, TwoRunsWriteTheSameBytesAsTheBuild) {
     const fs::path a = freshDirectory("worldgen_a");
     const fs::path b = freshDirectory("worldgen_b");
+    // b still holds a model of an older data set, which the run must remove.
+    fs::create_directories(b / "Meshes");
+    std::ofstream(b / "Meshes" / "retired.obj") << "o retired\n";
     ASSERT_EQ(runGenerator({a.string()}), 0);
     ASSERT_EQ(runGenerator({b.string()}), 0);
     std::size_t count = 0;
