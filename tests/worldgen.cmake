@@ -1,6 +1,6 @@
 # The world-data checks read the generated files in the run directory, so they depend on the
 # generator's run; the determinism check runs the generator itself.
-foreach(name worldgen_files worldgen_geometry worldgen_determinism)
+foreach(name worldgen_files worldgen_determinism)
     if(TARGET unit_${name})
         add_dependencies(unit_${name} velmora_data)
     endif()
