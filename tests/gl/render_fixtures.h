@@ -1,19 +1,21 @@
 #pragma once
 
-// Small helpers shared by the rendering-resource tests: a scratch folder per test, files written
-// into it, images made with FreeImage and captured console output.
+// Helpers shared by the rendering-resource tests: a fixture with a context and a scratch folder,
+// files and images written into it, textures read back and captured console output.
 
 #include <GL/glew.h>
-#include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "render/Shader.h"
 #include "support/GlContext.h"
 
 namespace fixture {
@@ -22,19 +24,15 @@ namespace fixture {
 class ScratchDir {
 public:
     ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmora-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
+        std::string name = (std::filesystem::temp_directory_path() / "velmora-XXXXXX").string();
         if (mkdtemp(name.data()) != nullptr) {
-            path_ = name.data();
+            path_ = name;
         }
     }
     ~ScratchDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
@@ -43,8 +41,7 @@ public:
     std::string write(const std::string& name, const std::string& text) const {
         const std::string full = file(name);
         std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-        std::ofstream out(full, std::ios::binary);
-        out << text;
+        std::ofstream(full, std::ios::binary) << text;
         return full;
     }
 
@@ -52,55 +49,33 @@ private:
     std::string path_;
 };
 
-// Runs the test body with the working directory set to a folder, and restores it afterwards.
-class WorkingDir {
-public:
-    explicit WorkingDir(const std::string& path) : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDir() { std::filesystem::current_path(previous_); }
-    WorkingDir(const WorkingDir&) = delete;
-    WorkingDir& operator=(const WorkingDir&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
-
 struct Rgb {
-    unsigned char r = 0;
-    unsigned char g = 0;
-    unsigned char b = 0;
+    unsigned char r, g, b;
 };
 
-// Saves a 24-bit image whose pixel (x, y), y counted from the top row, has colour at(x, y).
+// Saves a 24-bit bitmap whose pixel (x, y), y counted from the top row, has colour at(x, y).
 template <typename ColourAt>
-bool saveRgbImage(const std::string& path, FREE_IMAGE_FORMAT format, int width, int height,
-                  ColourAt at) {
-    FIBITMAP* image = FreeImage_Allocate(width, height, 24);
-    for (int y = 0; y < height; ++y) {
-        // FreeImage keeps the bottom row first.
-        BYTE* row = FreeImage_GetScanLine(image, height - 1 - y);
-        for (int x = 0; x < width; ++x) {
-            const Rgb c = at(x, y);
-            row[x * 3 + FI_RGBA_RED] = c.r;
-            row[x * 3 + FI_RGBA_GREEN] = c.g;
-            row[x * 3 + FI_RGBA_BLUE] = c.b;
-        }
+bool saveRgbImage(const std::string& path, int width, int height, ColourAt at) {
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < width * height; ++i) {
+        const Rgb c = at(i % width, i / width);
+        pixels.insert(pixels.end(), {c.r, c.g, c.b});
     }
-    const bool saved = FreeImage_Save(format, image, path.c_str(), 0) == TRUE;
-    FreeImage_Unload(image);
-    return saved;
+    return stbi_write_bmp(path.c_str(), width, height, 3, pixels.data()) != 0;
 }
 
 inline bool saveSolidImage(const std::string& path, int width, int height, Rgb colour) {
-    return saveRgbImage(path, FIF_BMP, width, height, [colour](int, int) { return colour; });
+    return saveRgbImage(path, width, height, [colour](int, int) { return colour; });
 }
 
 // Reads level 0 of the 2D texture back as tightly packed RGB, bottom row first.
-inline std::vector<unsigned char> readTexture(unsigned int id, int& width, int& height) {
+inline std::vector<unsigned char> readTexture(unsigned int id) {
+    GLint width = 0;
+    GLint height = 0;
     glBindTexture(GL_TEXTURE_2D, id);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    // One spare byte, since an empty vector has no storage to write to.
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3 + 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
@@ -110,43 +85,125 @@ inline std::vector<unsigned char> readTexture(unsigned int id, int& width, int& 
     return pixels;
 }
 
+// The one integer a glGet query writes, e.g. queried(glGetIntegerv, GL_ACTIVE_TEXTURE).
+template <typename Query, typename... Args>
+GLint queried(Query query, Args... args) {
+    GLint value = 0;
+    query(args..., &value);
+    return value;
+}
+
 inline void clearGlErrors() {
     while (glGetError() != GL_NO_ERROR) {
     }
 }
 
-// Everything written to standard output between construction and text().
-class StdoutCapture {
-public:
-    StdoutCapture() { testing::internal::CaptureStdout(); }
-    std::string text() {
-        std::fflush(stdout);
-        done_ = true;
-        return testing::internal::GetCapturedStdout();
-    }
-    ~StdoutCapture() {
-        if (!done_) {
-            testing::internal::GetCapturedStdout();
-        }
-    }
-    StdoutCapture(const StdoutCapture&) = delete;
-    StdoutCapture& operator=(const StdoutCapture&) = delete;
-
-private:
-    bool done_ = false;
-};
+// What the call writes to standard output.
+template <typename Call>
+std::string stdoutOf(Call call) {
+    testing::internal::CaptureStdout();
+    call();
+    std::fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
 
 // A small OBJ with one textured quad per named material, and its material library.
 inline std::string quadObj(const std::string& mtlName, const std::vector<std::string>& materials) {
-    std::string text = "mtllib " + mtlName + "\n";
-    text += "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
-    text += "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
-    text += "vn 0 0 1\n";
+    std::string text = "mtllib " + mtlName + "\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+    text += "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n";
     for (size_t i = 0; i < materials.size(); ++i) {
         text += "o part" + std::to_string(i) + "\nusemtl " + materials[i] + "\n";
         text += "f 1/1/1 2/2/1 3/3/1 4/4/1\n";
     }
     return text;
 }
+
+// A colour and depth target, bound with a matching viewport by bind() and on construction.
+class Target {
+public:
+    Target(int width, int height) : width_(width), height_(height) {
+        glGenFramebuffers(1, &fbo_);
+        glGenRenderbuffers(2, buffers_);
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        bind();
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  buffers_[0]);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                  buffers_[1]);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    ~Target() {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &fbo_);
+        glDeleteRenderbuffers(2, buffers_);
+    }
+    void bind() const {
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        glViewport(0, 0, width_, height_);
+    }
+    // The picture as RGB, top row first.
+    std::vector<unsigned char> picture() const {
+        const size_t row = static_cast<size_t>(width_) * 3;
+        std::vector<unsigned char> bottomFirst(row * height_);
+        readPixelsRgb(width_, height_, bottomFirst.data());
+        std::vector<unsigned char> topFirst;
+        for (int y = height_ - 1; y >= 0; --y) {
+            topFirst.insert(topFirst.end(), bottomFirst.begin() + y * row,
+                            bottomFirst.begin() + (y + 1) * row);
+        }
+        return topFirst;
+    }
+
+private:
+    int width_;
+    int height_;
+    GLuint fbo_ = 0;
+    GLuint buffers_[2] = {0, 0};
+};
+
+// A current context and a scratch folder; the test must leave no GL error behind.
+class GlTest : public testing::Test {
+protected:
+    GlTest() { testGlContext(); }
+    void SetUp() override { clearGlErrors(); }
+    void TearDown() override {
+        glUseProgram(0);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+
+    // A program of the given fragment-stage declarations and main, over a vertex stage that
+    // passes aPos through.
+    std::unique_ptr<Shader> program(const std::string& fragment) {
+        const std::string name = "stage" + std::to_string(programs_++);
+        return std::make_unique<Shader>(
+            dir.write(name + ".vert",
+                      "#version 330 core\nlayout(location = 0) in vec3 aPos;\n"
+                      "void main() { gl_Position = vec4(aPos, 1.0); }\n"),
+            dir.write(name + ".frag", "#version 330 core\nout vec4 color;\n" + fragment + "\n"));
+    }
+    // A program whose fragments show the red of the first diffuse map, the green of the second
+    // and the blue of the first specular map; built on first use.
+    Shader& samplerShader() {
+        if (!samplerShader_) {
+            samplerShader_ = program(
+                "uniform sampler2D texture_diffuse1;\nuniform sampler2D texture_diffuse2;\n"
+                "uniform sampler2D texture_specular1;\nvoid main() {\n"
+                "  color = vec4(texture(texture_diffuse1, vec2(0.5)).r, "
+                "texture(texture_diffuse2, vec2(0.5)).g, "
+                "texture(texture_specular1, vec2(0.5)).b, 1.0);\n}");
+        }
+        return *samplerShader_;
+    }
+
+    ScratchDir dir;
+
+private:
+    int programs_ = 0;
+    std::unique_ptr<Shader> samplerShader_;
+};
 
 }  // namespace fixture
