@@ -5,6 +5,7 @@
 #include <GLFW/glfw3.h>
 
 #include "app/OptionKeys.h"
+#include "app/WindowSystem.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "camera/Light.h"
@@ -28,6 +29,11 @@ void updateFrame(float dt) {
 }
 
 void keyCallback(GLFWwindow* window, int key, int scancode, int action, int mods) {
+    // Escape and the option keys are read after the poll; a tap that began and ended within it
+    // must still count.
+    if (action == GLFW_PRESS) {
+        notePressEvent(key);
+    }
     // Every event counts, releases included, so one tap of UP raises the brightness twice.
     if (key == key::up) {
         if (visibility < 10.0f) {
@@ -64,7 +70,7 @@ void mouseButtonCallback(GLFWwindow* window, int button, int action, int mods) {
 void cursorPositionCallback(GLFWwindow* window, double x, double y) {
     for (const CursorJump& jump : lookAndWrapCursor(x, y)) {
         if (jump.wanted) {
-            glfwSetCursorPos(window, jump.x, jump.y);
+            windowSystem.setCursorPos(window, jump.x, jump.y);
         }
     }
 }
@@ -75,7 +81,10 @@ void writeStatistics(std::ostream& out, float dt) {
         << "\n rendered Objects" << renderedObjects << std::endl;
 }
 
-void advanceFrame(float dt, std::ostream& out) {
+void runFrame(GLFWwindow* window, FrameLoopState& loop, std::ostream& out) {
+    const double now = windowSystem.time();
+    const float dt = static_cast<float>(now - loop.previousTime);
+    loop.previousTime = now;
     toggleTimer += dt;
     if (playerCamera) {
         advanceJump(*playerCamera, dt);
@@ -89,37 +98,35 @@ void advanceFrame(float dt, std::ostream& out) {
     if (gameOver) {
         renderer.setBlending(true);
     }
+    windowSystem.swapBuffers(window);
+    windowSystem.pollEvents();
+
+    if (keyActsThisFrame(window, key::escape)) {
+        windowSystem.markToClose(window);
+    }
+    processOptionKeys(window, loop.lowerToggle, out);
+    windowSystem.setMouseButtonCallback(window, mouseButtonCallback);
+    if (boardMode) {
+        if (playerCamera) {
+            playerCamera->position = boardCameraPosition;
+        }
+        windowSystem.setKeyCallback(window, keyCallback);
+    } else if (windowSystem.setKeyCallback(window, keyCallback) != nullptr && playerCamera) {
+        // Held movement keys move once per frame here and once per key event.
+        playerCamera->processMovementKeys(window);
+    }
+    const unsigned int error = renderer.takeError();
+    if (error != 0) {
+        out << error << "Mainmain end \n";
+    }
+    windowSystem.setCursorPosCallback(window, cursorPositionCallback);
 }
 
 void runFrameLoop(GLFWwindow* window, double previousTime) {
-    bool lowerToggle = true;
-    while (!glfwWindowShouldClose(window)) {
-        const double now = glfwGetTime();
-        const float dt = static_cast<float>(now - previousTime);
-        previousTime = now;
-        advanceFrame(dt, std::cout);
-        glfwSwapBuffers(window);
-        glfwPollEvents();
-
-        if (isKeyDown(window, key::escape)) {
-            glfwSetWindowShouldClose(window, GLFW_TRUE);
-        }
-        processOptionKeys(window, lowerToggle, std::cout);
-        glfwSetMouseButtonCallback(window, mouseButtonCallback);
-        if (boardMode) {
-            if (playerCamera) {
-                playerCamera->position = boardCameraPosition;
-            }
-            glfwSetKeyCallback(window, keyCallback);
-        } else if (glfwSetKeyCallback(window, keyCallback) != nullptr && playerCamera) {
-            // Held movement keys move once per frame here and once per key event.
-            playerCamera->processMovementKeys(window);
-        }
-        const unsigned int error = renderer.takeError();
-        if (error != 0) {
-            std::cout << error << "Mainmain end \n";
-        }
-        glfwSetCursorPosCallback(window, cursorPositionCallback);
+    FrameLoopState loop;
+    loop.previousTime = previousTime;
+    while (!windowSystem.shouldClose(window)) {
+        runFrame(window, loop, std::cout);
     }
 }
 

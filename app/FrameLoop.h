@@ -16,10 +16,21 @@ void cursorPositionCallback(GLFWwindow* window, double x, double y);
 // The statistics line: frame time, frame rate and the previous frame's drawn objects.
 void writeStatistics(std::ostream& out, float dt);
 
-// The work of one frame before it is presented: the option timer, the jump landing, the update,
-// the statistics line (to out), the shadow, main and environment passes, and the game-over
-// blending. The frame loop, the tools and the tests all run frames through it.
-void advanceFrame(float dt, std::ostream& out);
+// What the frame loop carries from one iteration to the next.
+struct FrameLoopState {
+    // The timer value read at the previous iteration (before the first: before the loading).
+    double previousTime = 0.0;
+    // Which way the next F6 press switches the lowered stance.
+    bool lowerToggle = true;
+};
+
+// One iteration of the frame loop, through the installed window system and renderer: the time
+// step, the option timer, the jump landing, the update, the statistics line, the passes, the
+// game-over blending, presenting and the event poll, Escape and the option keys, the callbacks'
+// registration with the keyboard movement (or the board's fixed eye), and the OpenGL error line.
+// The statistics, the option messages and the error line go to out. The game, the tests and the
+// tools all run their frames through it.
+void runFrame(GLFWwindow* window, FrameLoopState& loop, std::ostream& out);
 
 // Runs one iteration per displayed frame until the window is marked to close. previousTime is the
 // timer value read before the asset set-up, so the first frame's time includes the loading.

@@ -8,6 +8,7 @@
 
 #include "app/FrameLoop.h"
 #include "app/Startup.h"
+#include "app/WindowSystem.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "camera/Settings.h"
@@ -78,9 +79,13 @@ bool loadOpenGl(GLFWwindow* window) {
     return true;
 }
 
-void prepareWorld(GLFWwindow* window) {
+void connectRulesToShell() {
     setKeyPoller(pollWindowKey);
     setBlendingEffect(enableOutcomeBlending);
+}
+
+void prepareWorld(GLFWwindow* window) {
+    connectRulesToShell();
     renderer.setupAssets(window);
     if (playerCamera) {
         playerCamera->viewportWidth += windowWidth;
@@ -121,7 +126,7 @@ int runGame(int argc, char** argv) {
     }
     renderer.setDefaults(windowWidth, windowHeight);
     // The first frame's time includes the loading, as the player waits through it.
-    const double previousTime = glfwGetTime();
+    const double previousTime = windowSystem.time();
     prepareWorld(window);
     runFrameLoop(window, previousTime);
     shutDown();

@@ -10,6 +10,10 @@ int runGame(int argc, char** argv);
 // fails. Clears any error the loader leaves behind, so a clean start reports nothing.
 bool loadOpenGl(GLFWwindow* window);
 
+// The rules' two ways out: the keyboard poller asks the window system, and the winning click's
+// blending goes to the renderer.
+void connectRulesToShell();
+
 // Everything between the OpenGL defaults and the first frame: the input seams, the asset set-up,
 // the camera records' window size, the hidden cursor and the cursor's start at the window centre.
 void prepareWorld(GLFWwindow* window);

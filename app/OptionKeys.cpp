@@ -1,5 +1,7 @@
 #include "app/OptionKeys.h"
 
+#include <algorithm>
+#include <iterator>
 #include <ostream>
 
 #include "camera/Camera.h"
@@ -17,9 +19,23 @@ namespace {
 
 constexpr float debounceSeconds = 0.5f;
 
-// True when the key is down and the shared timer allows a toggle; restarts the timer then.
+// The keys read once per frame after the poll, and whether each was pressed since the last read.
+constexpr int tappableKeys[] = {key::escape, key::f2, key::f3, key::f4,
+                                key::f5,     key::f6, key::f8, key::f9};
+bool pressedSinceRead[std::size(tappableKeys)] = {};
+
+int tappableIndex(int keyCode) {
+    for (std::size_t i = 0; i < std::size(tappableKeys); ++i) {
+        if (tappableKeys[i] == keyCode) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// True when the key acts and the shared timer allows a toggle; restarts the timer then.
 bool toggles(GLFWwindow* window, int keyCode) {
-    if (!isKeyDown(window, keyCode) || !(toggleTimer > debounceSeconds)) {
+    if (!keyActsThisFrame(window, keyCode) || !(toggleTimer > debounceSeconds)) {
         return false;
     }
     toggleTimer = 0.0f;
@@ -80,6 +96,18 @@ void toggleCulling(std::ostream& out) {
 
 }  // namespace
 
+void notePressEvent(int keyCode) {
+    const int index = tappableIndex(keyCode);
+    if (index >= 0) {
+        pressedSinceRead[index] = true;
+    }
+}
+
+bool keyActsThisFrame(GLFWwindow* window, int keyCode) {
+    const int index = tappableIndex(keyCode);
+    return isKeyDown(window, keyCode) || (index >= 0 && pressedSinceRead[index]);
+}
+
 void processOptionKeys(GLFWwindow* window, bool& lowerToggle, std::ostream& out) {
     if (toggles(window, key::f2)) {
         hideStatistics = !hideStatistics;
@@ -102,4 +130,5 @@ void processOptionKeys(GLFWwindow* window, bool& lowerToggle, std::ostream& out)
     if (toggles(window, key::f8)) {
         toggleCulling(out);
     }
+    std::fill(std::begin(pressedSinceRead), std::end(pressedSinceRead), false);
 }

@@ -16,6 +16,12 @@ extern bool wireframeOff;
 // Blending was last switched off by F9 (or never on).
 extern bool blendingOff;
 
+// Remembers a press event of Escape or an option key (other keys are ignored) until the keys are
+// next read, so a tap whose press and release both arrive within one event poll counts once.
+void notePressEvent(int keyCode);
+// The key is down at the poll, or was pressed since the keys were last read.
+bool keyActsThisFrame(GLFWwindow* window, int keyCode);
+
 // Polls F2, F3, F9, F4, F6, F5 and F8 in this order; the first one held down acts. lowerToggle
-// is the frame loop's alternation state of F6. Messages go to out.
+// is the frame loop's alternation state of F6. Messages go to out. Forgets the remembered presses.
 void processOptionKeys(GLFWwindow* window, bool& lowerToggle, std::ostream& out);

@@ -16,6 +16,7 @@
 
 #include "app/FrameLoop.h"
 #include "app/Game.h"
+#include "app/ScriptedWindow.h"
 #include "camera/Camera.h"
 #include "render/Snapshot.h"
 #include "scene/Renderer.h"
@@ -27,6 +28,10 @@ namespace {
 constexpr int width = 320;
 constexpr int height = 180;
 
+std::string written() {
+    return std::string(VELMORA_TEST_OUTPUT_DIR) + "/frame_reference.png";
+}
+
 TEST(FrameReference, StartOfLevelOneLooksAsItDid) {
     ASSERT_EQ(chdir(VELMORA_RUN_DIR), 0);
     GLFWwindow* window = startHiddenGame(width, height, false);
@@ -35,33 +40,38 @@ TEST(FrameReference, StartOfLevelOneLooksAsItDid) {
     playerCamera->yaw = -0.35f;
     playerCamera->pitch = -0.25f;
     playerCamera->front = glm::vec3(std::sin(-0.35f), std::sin(-0.25f), -std::cos(-0.35f));
+    // The player's frame loop; the fourth frame is kept where it would be presented.
     std::ostringstream console;
+    installScriptedWindow(1.0f / 60.0f, glfwSwapBuffers);
+    FrameLoopState loop;
     for (int frame = 0; frame < 3; ++frame) {
-        advanceFrame(1.0f / 60.0f, console);
-        glfwSwapBuffers(window);
+        runFrame(window, loop, console);
     }
-    advanceFrame(1.0f / 60.0f, console);
-    glFinish();
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    const std::string written = std::string(VELMORA_TEST_OUTPUT_DIR) + "/frame_reference.png";
-    ASSERT_TRUE(saveFramebufferPng(written, width, height));
+    setScriptedPresent([](GLFWwindow*) {
+        glFinish();
+        const std::string reference =
+            std::string(VELMORA_SOURCE_DIR) + "/tests/gl/reference/frame_level1.png";
+        if (std::getenv("VELMORA_UPDATE_REFERENCE") != nullptr) {
+            saveFramebufferPng(reference, width, height);
+        }
+        saveFramebufferPng(written(), width, height);
+    });
+    runFrame(window, loop, console);
+    uninstallScriptedWindow();
+    EXPECT_EQ(console.str(), "");
     const std::string reference =
         std::string(VELMORA_SOURCE_DIR) + "/tests/gl/reference/frame_level1.png";
-    if (std::getenv("VELMORA_UPDATE_REFERENCE") != nullptr) {
-        ASSERT_TRUE(saveFramebufferPng(reference, width, height));
-    }
     int w = 0;
     int h = 0;
     unsigned char* pixels = nullptr;
-    ASSERT_TRUE(readPng(written.c_str(), w, h, &pixels));
+    ASSERT_TRUE(readPng(written().c_str(), w, h, &pixels));
     const std::vector<unsigned char> picture(pixels, pixels + static_cast<size_t>(w) * h * 3);
     freePng(pixels);
 
     const PictureDifference difference = compareWithReference(picture, width, height, reference);
-    ASSERT_TRUE(difference.referenceRead) << "no reference; this run's picture is " << written;
-    EXPECT_LE(difference.largest, 96) << "see " << written;
-    EXPECT_LE(difference.differingShare, 0.02) << "see " << written;
+    ASSERT_TRUE(difference.referenceRead) << "no reference; this run's picture is " << written();
+    EXPECT_LE(difference.largest, 96) << "see " << written();
+    EXPECT_LE(difference.differingShare, 0.02) << "see " << written();
     renderer.releaseAssets();
     glfwTerminate();
 }

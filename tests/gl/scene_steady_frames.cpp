@@ -15,6 +15,7 @@
 
 #include "app/FrameLoop.h"
 #include "app/Game.h"
+#include "app/ScriptedWindow.h"
 #include "app/OptionKeys.h"
 #include "camera/Camera.h"
 #include "game/GameState.h"
@@ -92,6 +93,8 @@ protected:
         ASSERT_NE(window, nullptr);
         realGetUniformLocation = __glewGetUniformLocation;
         __glewGetUniformLocation = countLookup;
+        // The player's frame loop with fixed frame times.
+        installScriptedWindow(1.0f / 60.0f, glfwSwapBuffers);
     }
     void TearDown() override {
         countAllocations = false;
@@ -113,12 +116,12 @@ protected:
                 mipMapLinear = frame >= 6;
                 playerCamera->front =
                     glm::vec3(0.3f * static_cast<float>(frame % 3 - 1), -0.1f, -1.0f);
-                advanceFrame(1.0f / 60.0f, console);
-                glfwSwapBuffers(window);
+                runFrame(window, loop, console);
             }
         }
     }
     static GLFWwindow* window;
+    FrameLoopState loop;
 };
 GLFWwindow* SteadyFrames::window = nullptr;
 

@@ -1,28 +1,34 @@
 #include "support/GameDriver.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <memory>
+#include <utility>
 
+#include "app/Game.h"
+#include "app/ScriptedWindow.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "camera/Light.h"
 #include "camera/Settings.h"
-#include "game/Board.h"
-#include "game/Click.h"
 #include "game/Effects.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
+#include "scene/Renderer.h"
 
 namespace {
 
-std::array<bool, 512> keysDown{};
+constexpr int releaseAction = 0;
+constexpr int pressAction = 1;
+constexpr int leftButton = 0;
 
 constexpr double pi = 3.14159265358979323846;
 // Mouse look turns 0.3 degrees per pixel; a brisk but human turn is 9 degrees per frame.
 constexpr double radiansPerPixel = 0.3 * pi / 180.0;
 constexpr double pixelsPerFrame = 30.0;
+
+// The renderer table in place before the driver, put back after it.
+Renderer previousRenderer = openGlRenderer;
 
 double wrapAngle(double radians) {
     return std::remainder(radians, 2.0 * pi);
@@ -43,41 +49,41 @@ float pitchTowards(const glm::vec3& d) {
 
 }  // namespace
 
-GameDriver::GameDriver() {
+GameDriver::GameDriver(Rendering rendering) {
     resetGameState();
     layoutScene();
     testingMode = false;
     windowWidth = 1000;
     windowHeight = 800;
     lowerLatch = true;
-    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), 0, 0);
+    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), windowWidth, windowHeight);
     spotLight = std::make_unique<Light>(glm::vec3(0.0f, 0.0f, 1.5f), false);
     lastCursorX = 500.0;
     lastCursorY = 400.0;
-    keysDown.fill(false);
-    setKeyPoller([](GLFWwindow*, int keyCode) {
-        return keyCode >= 0 && keyCode < static_cast<int>(keysDown.size()) && keysDown[keyCode];
-    });
-    blendingCount = 0;
-    setBlendingEffect([] { ++blendingCount; });
+    previousRenderer = renderer;
+    record = RendererRecord{};
+    if (rendering == Rendering::recorded) {
+        renderer.setDefaults = [](int, int) {};
+        renderer.setupAssets = [](GLFWwindow*) {};
+        renderer.releaseAssets = [] {};
+        renderer.renderFrame = [] { ++record.framesRendered; };
+        renderer.setWireframe = [](bool on) { ++(on ? record.wireframeOn : record.wireframeOff); };
+        renderer.setBlending = [](bool on) { ++(on ? record.blendingOn : record.blendingOff); };
+        renderer.takeError = [] { return std::exchange(record.pendingError, 0u); };
+    }
+    connectRulesToShell();
+    installScriptedWindow(frameTime, nullptr);
+    frame();
 }
 
 GameDriver::~GameDriver() {
-    setKeyPoller(nullptr);
+    uninstallScriptedWindow();
     setBlendingEffect(nullptr);
+    renderer = previousRenderer;
 }
 
 void GameDriver::frame() {
-    if (boardMode) {
-        // The board camera's fixed eye.
-        playerCamera->position = glm::vec3(-5.4f, 9.3f, -1.0f);
-    } else {
-        playerCamera->processMovementKeys(nullptr);
-    }
-    advanceJump(*playerCamera, frameTime);
-    updateGame(frameTime);
-    playerCamera->updateView();
-    followPlayerLight();
+    runFrame(nullptr, loop, console_);
 }
 
 void GameDriver::run(float seconds) {
@@ -86,31 +92,32 @@ void GameDriver::run(float seconds) {
     }
 }
 
-// Routed as the shell's key callback routes the keys the driver presses: the board takes every
-// key while it is active.
-void GameDriver::keyEvent(int keyCode) {
-    if (boardMode) {
-        handleBoardKeys(nullptr, keyCode, 0, 0, 0);
-    } else {
-        playerCamera->processMovementKeys(nullptr);
-    }
-}
-
 void GameDriver::press(int keyCode) {
-    keysDown.at(static_cast<std::size_t>(keyCode)) = true;
-    keyEvent(keyCode);
+    queueKeyEvent(keyCode, pressAction);
+    frame();
 }
 
 void GameDriver::release(int keyCode) {
-    keysDown.at(static_cast<std::size_t>(keyCode)) = false;
-    keyEvent(keyCode);
+    queueKeyEvent(keyCode, releaseAction);
+    frame();
 }
 
 void GameDriver::pressTogether(int firstKeyCode, int secondKeyCode) {
-    keysDown.at(static_cast<std::size_t>(firstKeyCode)) = true;
-    keysDown.at(static_cast<std::size_t>(secondKeyCode)) = true;
-    keyEvent(firstKeyCode);
-    keyEvent(secondKeyCode);
+    queueKeyEvent(firstKeyCode, pressAction);
+    queueKeyEvent(secondKeyCode, pressAction);
+    frame();
+}
+
+void GameDriver::tapInOnePoll(int keyCode) {
+    queueKeyEvent(keyCode, pressAction);
+    queueKeyEvent(keyCode, releaseAction);
+    frame();
+}
+
+void GameDriver::click() {
+    queueButtonEvent(leftButton, pressAction);
+    queueButtonEvent(leftButton, releaseAction);
+    frame();
 }
 
 void GameDriver::tap(int keyCode) {
@@ -118,10 +125,6 @@ void GameDriver::tap(int keyCode) {
     run(0.1f);
     release(keyCode);
     run(0.15f);
-}
-
-void GameDriver::click() {
-    handleClick(nullptr, 0, 1, 0);
 }
 
 void GameDriver::turnTo(float yaw, float pitch) {
@@ -132,8 +135,8 @@ void GameDriver::turnTo(float yaw, float pitch) {
         if (std::fabs(dx) < 1e-3 && std::fabs(dy) < 1e-3) {
             return;
         }
-        lookAndWrapCursor(lastCursorX + std::clamp(dx, -pixelsPerFrame, pixelsPerFrame),
-                          lastCursorY + std::clamp(dy, -pixelsPerFrame, pixelsPerFrame));
+        queueCursorEvent(scriptedCursorX() + std::clamp(dx, -pixelsPerFrame, pixelsPerFrame),
+                         scriptedCursorY() + std::clamp(dy, -pixelsPerFrame, pixelsPerFrame));
         frame();
     }
 }
@@ -142,20 +145,27 @@ void GameDriver::lookAt(const glm::vec3& target) {
     turnTo(yawTowards(target.x, target.z), pitchTowards(target - playerCamera->position));
 }
 
-void GameDriver::holdWhile(const std::vector<int>& keyCodes, float stepLength, float distanceLeft) {
-    if (distanceLeft <= stepLength) {
+// Holds the keys until the distance left is within half a step, or stops shrinking.
+void GameDriver::holdWhile(const std::vector<int>& keyCodes, float stepLength,
+                           const std::function<float()>& distanceLeft) {
+    if (distanceLeft() <= stepLength) {
         return;
     }
     for (const int keyCode : keyCodes) {
-        press(keyCode);
+        queueKeyEvent(keyCode, pressAction);
     }
-    // The press event has moved one step; every frame moves one more.
-    for (distanceLeft -= stepLength; distanceLeft > stepLength; distanceLeft -= stepLength) {
+    for (float left = distanceLeft(); left > 0.5f * stepLength;) {
         frame();
+        const float now = distanceLeft();
+        if (now >= left) {
+            break;
+        }
+        left = now;
     }
     for (const int keyCode : keyCodes) {
-        release(keyCode);
+        queueKeyEvent(keyCode, releaseAction);
     }
+    frame();
 }
 
 void GameDriver::walkTo(float x, float z) {
@@ -163,7 +173,7 @@ void GameDriver::walkTo(float x, float z) {
         return;
     }
     turnTo(yawTowards(x, z), 0.0f);
-    holdWhile({key::w}, frameTime, horizontalDistance(x, z));
+    holdWhile({key::w}, frameTime, [x, z] { return horizontalDistance(x, z); });
 }
 
 void GameDriver::walkWatching(float x, float z, const glm::vec3& watched) {
@@ -184,13 +194,19 @@ void GameDriver::walkWatching(float x, float z, const glm::vec3& watched) {
                pitchTowards(watched - playerCamera->position));
         // Two keys together step diagonally, a longer step.
         const float step = static_cast<float>(frameTime * std::sqrt(keys.size()));
-        holdWhile(keys, step, std::min(horizontalDistance(x, z), 0.5f));
+        const glm::vec3 start = playerCamera->position;
+        const float leg = std::min(horizontalDistance(x, z), 0.5f);
+        holdWhile(keys, step, [x, z, start, leg] {
+            const float walked =
+                std::hypot(playerCamera->position.x - start.x, playerCamera->position.z - start.z);
+            return std::min(horizontalDistance(x, z), leg - walked);
+        });
     }
 }
 
 void GameDriver::flyTo(float y) {
-    const float left = y - playerCamera->position.y;
-    holdWhile({left > 0.0f ? key::q : key::e}, 2.0f * frameTime, std::fabs(left));
+    const int keyCode = y > playerCamera->position.y ? key::q : key::e;
+    holdWhile({keyCode}, 2.0f * frameTime, [y] { return std::fabs(y - playerCamera->position.y); });
 }
 
 void GameDriver::placeCamera(const glm::vec3& eye, const glm::vec3& target) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -7,6 +8,8 @@
 
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
+
+#include "app/FrameLoop.h"
 
 // Collects everything written to std::cout while it lives.
 struct CoutCapture {
@@ -24,33 +27,49 @@ inline void expectNear(const glm::vec3& actual, const glm::vec3& expected,
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-// Plays the game rules the way the frame loop and a person at the keyboard would, without a
-// window: a fake keyboard behind the key poller, a mouse that turns the camera through the cursor
-// callback's path (with the wrap at the window edges), and frames of a fixed length that run what
-// the frame loop runs. Each driver starts a fresh game: fresh state, layout, camera and light.
+// What the frames asked of the renderer while a driver records it.
+struct RendererRecord {
+    int framesRendered = 0;
+    int blendingOn = 0;
+    int blendingOff = 0;
+    int wireframeOn = 0;
+    int wireframeOff = 0;
+    // Handed out by the next error read, then cleared.
+    unsigned int pendingError = 0;
+};
+
+// Plays the game as a person at the keyboard would, through the frame loop the player runs: every
+// frame is one runFrame on the scripted window (fixed frame time), and every key, button and cursor
+// event reaches the game through the callbacks that loop registered, in the poll of the frame that
+// delivers it. Each driver starts a fresh game (fresh state, layout, camera and light) and runs its
+// first frame, whose events reach no callback, so the callbacks are registered from then on.
 class GameDriver {
 public:
     static constexpr float frameTime = 1.0f / 60.0f;
+    // What the frames draw with: a recording renderer (no display needed), or the renderer as
+    // installed (the real one, after the game's hidden start-up).
+    enum class Rendering { recorded, installed };
 
-    GameDriver();
+    explicit GameDriver(Rendering rendering = Rendering::recorded);
     ~GameDriver();
     GameDriver(const GameDriver&) = delete;
     GameDriver& operator=(const GameDriver&) = delete;
 
-    // One frame: what follows the event poll (the board pins the camera, otherwise held movement
-    // keys move it), then the jump step, the game, the view and the light. Clicks and key events
-    // made between two frames are the events of that poll.
+    // One iteration of the frame loop; events queued before it are delivered in its poll.
     void frame();
     void run(float seconds);
 
-    // A key goes down or up, with the key event the window system delivers for it.
+    // Each queues its events and runs the frame that delivers them.
     void press(int keyCode);
     void release(int keyCode);
-    // Two keys that go down at the same instant: both events see both keys down.
+    // Both press events in one poll: the second sees both keys held.
     void pressTogether(int firstKeyCode, int secondKeyCode);
+    // Press and release in one poll, as a quick tap or a tool sends them.
+    void tapInOnePoll(int keyCode);
+    // A left-button press and release.
+    void click();
     // Press, a few frames, release, a few frames: a person's keystroke.
     void tap(int keyCode);
-    void click();
 
     // Turns the view with the mouse, a limited number of pixels per frame, until the camera looks
     // at the target (as far as the camera's 45-degree pitch range allows).
@@ -67,11 +86,18 @@ public:
     // Test shortcut for aiming without the mouse: puts the eye somewhere and points it.
     void placeCamera(const glm::vec3& eye, const glm::vec3& target);
 
-    // How often the rules switched blending on.
-    static int blendingSwitches() { return blendingCount; }
+    // What the frames wrote to the console stream (statistics, option messages, error lines).
+    std::string console() const { return console_.str(); }
+    // The recording renderer's figures (recorded rendering only).
+    static RendererRecord& rendered() { return record; }
+    // How often blending was switched on (the win, and game over every frame).
+    static int blendingSwitches() { return record.blendingOn; }
+
+    FrameLoopState loop;
 
 private:
-    static inline int blendingCount = 0;
-    void keyEvent(int keyCode);
-    void holdWhile(const std::vector<int>& keyCodes, float stepLength, float distanceLeft);
+    static inline RendererRecord record;
+    void holdWhile(const std::vector<int>& keyCodes, float stepLength,
+                   const std::function<float()>& distanceLeft);
+    std::ostringstream console_;
 };

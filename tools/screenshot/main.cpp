@@ -8,6 +8,7 @@
 //
 // Scenes set level, camera and rule steps for the pictures of the README: level1, level2,
 // level3, level4, gameover, won.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "render/Snapshot.h"
 #include "app/FrameLoop.h"
 #include "app/Game.h"
+#include "app/ScriptedWindow.h"
 #include "camera/Camera.h"
 #include "camera/Light.h"
 #include "camera/Settings.h"
@@ -92,7 +94,7 @@ Options parse(int argc, char** argv) {
         } else if (arg == "--look") {
             options.hasLook = parseVec3(need(), options.look) || (usage("bad --look"), false);
         } else if (arg == "--frames") {
-            options.frames = std::atoi(need());
+            options.frames = std::max(1, std::atoi(need()));
         } else if (arg == "--visibility") {
             options.visibility = static_cast<float>(std::atof(need()));
         } else if (arg == "--testing") {
@@ -124,6 +126,17 @@ void aimCamera(const glm::vec3& eye, const glm::vec3& target) {
     camera.front = glm::vec3(std::sin(camera.yaw), std::sin(camera.pitch), -std::cos(camera.yaw));
     camera.updateView();
     followPlayerLight();
+}
+
+// The frame to capture is read back where it would be presented.
+std::string capturePath;
+bool captured = false;
+int captureWidth = 0;
+int captureHeight = 0;
+
+void captureFrame(GLFWwindow*) {
+    glFinish();
+    captured = saveFramebufferPng(capturePath, captureWidth, captureHeight);
 }
 
 glm::vec3 positionOf(const glm::mat4& matrix) {
@@ -188,6 +201,8 @@ int main(int argc, char** argv) {
         std::cerr << "velmora_screenshot: no OpenGL 3.3 context (run under xvfb-run)\n";
         return 1;
     }
+    captureWidth = options.width;
+    captureHeight = options.height;
     applyScene(options.scene);
     if (options.level != 0) {
         currentLevel = options.level;
@@ -203,20 +218,23 @@ int main(int argc, char** argv) {
     if (options.wireframe) {
         renderer.setWireframe(true);
     }
-    // A few frames, so the one-time sky box and the shadow map of the final view are in place.
+    // A few frames of the player's frame loop, so the one-time sky box and the shadow map of the
+    // final view are in place; the last one is captured instead of presented.
     std::ostringstream console;
+    installScriptedWindow(1.0f / 60.0f, glfwSwapBuffers);
+    FrameLoopState loop;
     const glm::vec3 eye = playerCamera->position;
     for (int i = 0; i < options.frames; ++i) {
-        advanceFrame(1.0f / 60.0f, console);
-        if (boardMode) {
-            playerCamera->position = eye;
+        // The board holds the camera at its own eye; a chosen eye wins here.
+        playerCamera->position = eye;
+        if (i + 1 == options.frames) {
+            capturePath = options.out;
+            setScriptedPresent(captureFrame);
         }
-        if (i + 1 < options.frames) {
-            glfwSwapBuffers(window);
-        }
+        runFrame(window, loop, console);
     }
-    glFinish();
-    const bool written = saveFramebufferPng(options.out, options.width, options.height);
+    const bool written = captured;
+    uninstallScriptedWindow();
     std::cout << console.str();
     renderer.releaseAssets();
     glfwTerminate();

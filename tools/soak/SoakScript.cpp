@@ -6,8 +6,8 @@
 
 #include <glm/glm.hpp>
 
-#include "app/FrameLoop.h"
 #include "app/OptionKeys.h"
+#include "app/ScriptedWindow.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "game/GameState.h"
@@ -17,34 +17,13 @@
 
 namespace {
 
-// The keys the scripted keyboard holds down during the current frame.
-std::array<int, 4> heldKeys{};
-size_t heldCount = 0;
 // Where the player stood after the start-up, so each round starts from there again.
 glm::vec3 startPosition(0.0f);
 
-bool pollScriptedKeys(GLFWwindow* /*window*/, int keyCode) {
-    for (size_t i = 0; i < heldCount; ++i) {
-        if (heldKeys[i] == keyCode) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void hold(int keyCode) {
-    if (heldCount < heldKeys.size()) {
-        heldKeys[heldCount++] = keyCode;
-    }
-}
-
-void keyEvent(GLFWwindow* window, int keyCode, int action) {
-    keyCallback(window, keyCode, 0, action, 0);
-}
-
-void tap(GLFWwindow* window, int keyCode) {
-    keyEvent(window, keyCode, GLFW_PRESS);
-    keyEvent(window, keyCode, GLFW_RELEASE);
+// Press and release within one poll, as a quick tap arrives.
+void tap(int keyCode) {
+    queueKeyEvent(keyCode, GLFW_PRESS);
+    queueKeyEvent(keyCode, GLFW_RELEASE);
 }
 
 // Pairs of opposite moves, so the player comes back to where the pair started.
@@ -95,8 +74,7 @@ void warmUpFrame(int frame) {
 
 }  // namespace
 
-void installScriptedKeyboard() {
-    setKeyPoller(pollScriptedKeys);
+void startSoakScript() {
     if (playerCamera) {
         startPosition = playerCamera->position;
     }
@@ -133,59 +111,61 @@ void scriptFrameState(int frame) {
     }
 }
 
-void scriptFrameEvents(GLFWwindow* window, int frame) {
-    heldCount = 0;
+void queueFrameEvents(int frame) {
     if (frame < soakWarmUpFrames) {
         return;
     }
     const int inRound = (frame - soakWarmUpFrames) % soakRoundFrames;
+    // Each key goes down at the start of its slot and up when the slot's holding time is over.
     const int movementSlot = frame % movementPeriod;
     const int movementKey = movementKeys[(frame / movementPeriod) % movementKeys.size()];
-    if (movementSlot < movementHeld) {
-        hold(movementKey);
+    if (movementSlot == 0) {
+        queueKeyEvent(movementKey, GLFW_PRESS);
+    } else if (movementSlot == movementHeld) {
+        queueKeyEvent(movementKey, GLFW_RELEASE);
     }
-    if (frame % optionPeriod < optionHeld) {
-        hold(optionKeys[(frame / optionPeriod) % optionKeys.size()]);
+    const int optionSlot = frame % optionPeriod;
+    const int optionKey = optionKeys[(frame / optionPeriod) % optionKeys.size()];
+    if (optionSlot == 0) {
+        queueKeyEvent(optionKey, GLFW_PRESS);
+    } else if (optionSlot == optionHeld) {
+        queueKeyEvent(optionKey, GLFW_RELEASE);
     }
 
     // Sweeps across the whole window and off its edges, where the cursor wraps to the other side;
     // slower up and down, where the view stops at its pitch limit.
     const double dx = (frame / 240) % 2 == 0 ? 9.0 : -9.0;
     const double dy = (frame / 400) % 2 == 0 ? 3.0 : -3.0;
-    cursorPositionCallback(window, lastCursorX + dx, lastCursorY + dy);
+    queueCursorEvent(scriptedCursorX() + dx, scriptedCursorY() + dy);
 
     if (boardMode && inRound >= boardFrame && inRound < boardEndFrame) {
         if (inRound % 10 == 0) {
-            tap(window, boardKeys[(inRound / 10) % boardKeys.size()]);
+            tap(boardKeys[(inRound / 10) % boardKeys.size()]);
         }
         return;
     }
     if (boardMode && inRound >= boardEndFrame) {
-        tap(window, key::end);
+        tap(key::end);
         return;
     }
-    if (movementSlot == 0) {
-        keyEvent(window, movementKey, GLFW_PRESS);
-    } else if (movementSlot == movementHeld) {
-        keyEvent(window, movementKey, GLFW_RELEASE);
-    }
     if (frame % 97 == 0) {
-        tap(window, key::up);
+        tap(key::up);
     }
     if (frame % 131 == 0) {
-        tap(window, key::down);
+        tap(key::down);
     }
     if (frame % 173 == 0) {
-        tap(window, key::space);
+        tap(key::space);
     }
     if (frame % 211 == 0) {
-        tap(window, key::tab);
+        tap(key::tab);
     }
     if (frame % 37 == 0) {
-        mouseButtonCallback(window, GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS, 0);
-        mouseButtonCallback(window, GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE, 0);
+        queueButtonEvent(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+        queueButtonEvent(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
     }
     if (frame % 53 == 0) {
-        mouseButtonCallback(window, GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS, 0);
+        queueButtonEvent(GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS);
+        queueButtonEvent(GLFW_MOUSE_BUTTON_RIGHT, GLFW_RELEASE);
     }
 }

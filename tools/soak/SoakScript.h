@@ -1,7 +1,5 @@
 #pragma once
 
-struct GLFWwindow;
-
 // A scripted player for long runs of the real game. Given the frame number it produces the input a
 // person would: mouse movement that keeps crossing the window edges (where the hidden cursor
 // wraps), held movement keys and key taps, UP and DOWN, jumps and crouches, clicks, every option
@@ -15,13 +13,13 @@ constexpr int soakWarmUpFrames = 100;
 // Frames after which the script starts over from a fresh game and the default options.
 constexpr int soakRoundFrames = 2000;
 
-// Installs the scripted keyboard as the key poller.
-void installScriptedKeyboard();
+// Remembers where the player stands after the start-up, so each round starts from there again.
+void startSoakScript();
 
 // Sets the state that the frame starts from: the warm-up's render states, the level, the board,
 // game over, and a fresh game at the start of each round. Runs before the frame's update.
 void scriptFrameState(int frame);
 
-// The events of one frame's poll: key, mouse-button and cursor callbacks, and which keys the
-// scripted keyboard holds down for the frame's polling.
-void scriptFrameEvents(GLFWwindow* window, int frame);
+// Queues the events of one frame's poll on the scripted window: keys going down and up, taps,
+// button presses and cursor movement.
+void queueFrameEvents(int frame);

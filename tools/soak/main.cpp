@@ -20,24 +20,55 @@
 #include "SoakScript.h"
 #include "app/FrameLoop.h"
 #include "app/Game.h"
-#include "app/OptionKeys.h"
-#include "camera/Camera.h"
-#include "game/GameState.h"
-#include "scene/Renderer.h"
+#include "app/ScriptedWindow.h"
 
 namespace {
 
 constexpr int windowSide = 240;
 constexpr float frameTime = 1.0f / 60.0f;
 constexpr long memoryLimitKb = 1024;
-// The camera is pinned in front of the board while the board has the keyboard.
-const glm::vec3 boardCameraPosition(-5.4f, 9.3f, -1.0f);
 
-// Takes the statistics lines and option messages without keeping them.
-class DiscardBuffer : public std::streambuf {
+// Takes the frame loop's console (statistics lines, option messages) without keeping it, but
+// counts the OpenGL error lines and passes the first few on to standard output.
+class ErrorLineCounter : public std::streambuf {
+public:
+    long errorLines() const { return errors_; }
+
 protected:
-    int overflow(int c) override { return c; }
-    std::streamsize xsputn(const char* /*s*/, std::streamsize n) override { return n; }
+    int overflow(int c) override {
+        if (c == traits_type::eof()) {
+            return traits_type::not_eof(c);
+        }
+        take(static_cast<char>(c));
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        for (std::streamsize i = 0; i < n; ++i) {
+            take(s[i]);
+        }
+        return n;
+    }
+
+private:
+    static constexpr char marker[] = "Mainmain end \n";
+    static constexpr std::size_t shown = 5;
+    void take(char c) {
+        if (line_.size() < 256) {
+            line_.push_back(c);
+        }
+        if (c != '\n') {
+            return;
+        }
+        const std::size_t at = line_.find(marker);
+        if (at != std::string::npos && at + sizeof marker - 1 == line_.size()) {
+            if (++errors_ <= static_cast<long>(shown)) {
+                std::cout << line_;
+            }
+        }
+        line_.clear();
+    }
+    std::string line_;
+    long errors_ = 0;
 };
 
 long residentKb() {
@@ -85,37 +116,19 @@ int main(int argc, char** argv) {
         std::cerr << "soak: the game cannot start here (no display?)\n";
         return 2;
     }
-    installScriptedKeyboard();
-    DiscardBuffer discard;
-    std::ostream console(&discard);
-    bool lowerToggle = true;
+    // The player's own frame loop, with the scripted player's events delivered in its polls.
+    installScriptedWindow(frameTime, glfwSwapBuffers);
+    startSoakScript();
+    ErrorLineCounter errorLines;
+    std::ostream console(&errorLines);
+    FrameLoopState loop;
     long warmKb = residentKb();
-    long glErrors = 0;
     const auto started = std::chrono::steady_clock::now();
 
-    // What the frame loop does, with the scripted player's events in place of the poll's.
     for (int frame = 0; frame < frames; ++frame) {
         scriptFrameState(frame);
-        advanceFrame(frameTime, console);
-        glfwSwapBuffers(window);
-        glfwPollEvents();
-        scriptFrameEvents(window, frame);
-        processOptionKeys(window, lowerToggle, console);
-        if (boardMode) {
-            if (playerCamera) {
-                playerCamera->position = boardCameraPosition;
-            }
-        } else if (playerCamera) {
-            playerCamera->processMovementKeys(window);
-        }
-        const unsigned int error = renderer.takeError();
-        if (error != 0) {
-            ++glErrors;
-            // The game's own report line, for the first few.
-            if (glErrors <= 5) {
-                std::cout << error << "Mainmain end \n";
-            }
-        }
+        queueFrameEvents(frame);
+        runFrame(window, loop, console);
         if (frame + 1 == soakWarmUpFrames) {
             warmKb = residentKb();
             reportRound(frame + 1);
@@ -127,6 +140,8 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const long endKb = residentKb();
+    const long glErrors = errorLines.errorLines();
+    uninstallScriptedWindow();
     shutDown();
 
     const long growthKb = endKb - warmKb;
