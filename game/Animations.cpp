@@ -166,6 +166,12 @@ bool& topRequest(int box) {
 void animateCompanion(float dt) {
     if (walkScript == 1) {
         walk(firstWalk, dt);
+        // The second walk begins where the first ends; started any earlier it would find the
+        // first walk's latches cleared and end at once.
+        if (walkScript == -1 && secondWalkQueued) {
+            secondWalkQueued = false;
+            walkScript = 2;
+        }
     } else if (walkScript == 2) {
         walk(secondWalk, dt);
     } else {
@@ -180,7 +186,10 @@ void animateRewards(float dt) {
         if (box1LidTransform[3].y <= 8.0f) {
             raiseLid(box1LidTransform, dt);
         }
-        raiseKey(key1Transform, heightOf(key1Transform) <= 7.6, dt);
+        // A taken key never comes back, though the solved puzzle keeps the reward going.
+        if (claimedKeyLevel < 1) {
+            raiseKey(key1Transform, heightOf(key1Transform) <= 7.6, dt);
+        }
     } else if (solvedLevel == 2) {
         // The board and its tiles ride up with the lid.
         if (heightOf(box2LidTransform) <= 9.1) {
@@ -191,7 +200,9 @@ void animateRewards(float dt) {
                 moveBy(tile, rise);
             }
         }
-        raiseKey(key2Transform1, heightOf(key2Transform1) <= 8.8, dt);
+        if (claimedKeyLevel < 2) {
+            raiseKey(key2Transform1, heightOf(key2Transform1) <= 8.8, dt);
+        }
     } else if (solvedLevel == 3) {
         if (heightOf(box3LidTransform) <= 9.1) {
             raiseLid(box3LidTransform, dt);
@@ -260,7 +271,11 @@ void openDoors() {
     if (openDoor3Request) {
         openDoor(doorTransform3, glm::vec3(-0.9f, 0.0f, -1.5f));
         openDoor3Request = false;
-        walkScript = 2;
+        if (walkScript == 1) {
+            secondWalkQueued = true;
+        } else {
+            walkScript = 2;
+        }
         currentLevel = 3;
     }
     if (openDoor1Request) {

@@ -86,8 +86,8 @@ void clickPieces() {
 void clickLevel1() {
     clickPieces();
     if (!keyTaken && solvedLevel == 1) {
-        // While the reward shows, a click is about the key only.
-        if (pointedAt(key1Transform, cone10_5, 2.0f)) {
+        // While the reward shows, a click is about the key only; a taken key is gone for good.
+        if (claimedKeyLevel < 1 && pointedAt(key1Transform, cone10_5, 2.0f)) {
             takeKey(key1Transform);
         }
         return;
@@ -107,7 +107,7 @@ void clickLevel2() {
         liftSelectedTile();
     }
     if (!keyTaken && solvedLevel == 2) {
-        if (pointedAt(key2Transform1, cone15_5, 1.0f)) {
+        if (claimedKeyLevel < 2 && pointedAt(key2Transform1, cone15_5, 1.0f)) {
             takeKey(key2Transform1);
         }
         return;

@@ -46,6 +46,7 @@
     X(bool, holdingKeyA, false)      \
     X(bool, holdingKeyB, false)      \
     X(int, walkScript, 0)            \
+    X(bool, secondWalkQueued, false) \
     X(bool, walkLegA, true)          \
     X(bool, walkLegB, true)          \
     X(bool, walkLegC, true)          \
@@ -120,8 +121,7 @@ void checkStatues() {
 
 void checkLevelProgress() {
     if (currentLevel == 1) {
-        // Once the key is taken the pieces still lie on their places, but the reward is over.
-        if (claimedKeyLevel < 1 && piecesPlaced()) {
+        if (piecesPlaced()) {
             solvedLevel = 1;
         }
     } else if (currentLevel == 2) {
@@ -132,9 +132,7 @@ void checkLevelProgress() {
                 lowerSelectedTile();
                 boardMode = false;
             }
-            if (claimedKeyLevel < 2) {
-                solvedLevel = 2;
-            }
+            solvedLevel = 2;
         }
     } else if (currentLevel == 3) {
         checkStatues();

@@ -17,8 +17,9 @@ extern bool gameOver;
 extern bool holdingKey;
 // The current level's key has been taken; blocks taking it again.
 extern bool keyTaken;
-// The last level whose key was taken. That level's reward never starts again, even though its
-// puzzle stays solved.
+// The last level whose key was taken. That key stays where taking it put it and cannot be taken
+// again, while the rest of the level's reward (the lid, in level 2 the board and its tiles) goes
+// on rising as long as the puzzle stays solved.
 extern int claimedKeyLevel;
 // Level 1: the player carries that piece.
 extern bool carryingPart1;
@@ -64,6 +65,8 @@ extern bool holdingKeyA;
 extern bool holdingKeyB;
 // The companion's walk: 1 and 2 walk, -1 finished, anything else stands still.
 extern int walkScript;
+// Door 3 opened while the first walk was still under way: the second walk starts when it ends.
+extern bool secondWalkQueued;
 // Leg latches of the companion's walk: a leg runs only while its latch is set, and the next leg
 // clears it, so the legs follow one another.
 extern bool walkLegA;

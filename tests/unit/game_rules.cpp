@@ -200,32 +200,49 @@ TEST_F(Rules, EachLevelIsSolvedByItsOwnPuzzle) {
     EXPECT_EQ(solvedLevel, 2);
 }
 
-TEST_F(Rules, ATakenKeyStaysTakenWhileThePuzzleStaysSolved) {
+TEST_F(Rules, AKeyTakenEarlyStaysTakenWhileTheRestOfTheRewardRisesOn) {
+    // Level 1: the key is taken in the first frame it can be, deep inside its box.
     placePieces();
-    game.run(5.0f);
+    game.frame();
     ASSERT_EQ(solvedLevel, 1);
     clickAt({-2.2f, 8.0f, -2.3f}, key1Transform);
     ASSERT_TRUE(holdingKey);
-    const glm::mat4 takenKey = key1Transform;
-    const glm::mat4 openedLid = box1LidTransform;
-    game.run(1.0f);
-    EXPECT_EQ(solvedLevel, -1);
-    // Opening the door clears keyTaken; the key must not come back in that frame either.
+    const glm::mat4 firstKey = key1Transform;
+    game.run(10.0f);
+    // The lid stops within one frame's step above its threshold; the key stays where it went.
+    EXPECT_GT(box1LidTransform[3].y, 8.0f);
+    EXPECT_LT(box1LidTransform[3].y, 8.0f + 0.01f);
+    EXPECT_EQ(key1Transform, firstKey);
+    // It cannot be taken a second time, not even in the poll that opens the door.
+    holdingKey = false;
+    clickAt({-2.2f, 8.0f, -2.3f}, key1Transform);
+    EXPECT_FALSE(holdingKey);
+    holdingKey = true;
     clickAt({-3.5f, 8.0f, -1.0f}, doorTransform4);
-    game.run(30.0f);
-    EXPECT_EQ(key1Transform, takenKey);
-    EXPECT_EQ(box1LidTransform, openedLid);
+    game.run(1.0f);
+    ASSERT_EQ(currentLevel, 2);
+    EXPECT_EQ(key1Transform, firstKey);
 
-    // Level 2 likewise: the solved board does not restart its reward, not even in the frame that
-    // opens door 3.
+    // Level 2: the key is taken the frame after the board is solved; lid, board and all eight
+    // tiles go on rising together to the lid's threshold.
+    const float boardStart = boardTransform[3].y;
     setBoard(solvedBoard);
-    game.run(5.0f);
+    game.frame();
+    ASSERT_EQ(solvedLevel, 2);
     clickAt({-5.1f, 9.3f, -1.0f}, key2Transform1);
     ASSERT_TRUE(holdingKey);
     const glm::mat4 secondKey = key2Transform1;
+    game.run(10.0f);
+    EXPECT_GT(box2LidTransform[3].y, 9.1f);
+    EXPECT_LT(box2LidTransform[3].y, 9.1f + 0.01f);
+    EXPECT_GT(boardTransform[3].y, boardStart + 0.1f);
+    for (const glm::mat4& tile : level2PartTransform) {
+        EXPECT_NEAR(tile[3].y, boardTransform[3].y, 1e-4f);
+    }
+    EXPECT_EQ(key2Transform1, secondKey);
     clickAt({-5.1f, 9.3f, -1.0f}, doorTransform3);
-    game.run(5.0f);
-    EXPECT_EQ(solvedLevel, -1);
+    game.run(1.0f);
+    ASSERT_EQ(currentLevel, 3);
     EXPECT_EQ(key2Transform1, secondKey);
 }
 
@@ -425,6 +442,35 @@ TEST_F(Rules, TheCompanionWalksItsLegsInOrder) {
     const glm::mat4 resting = playerBodyTransform;
     game.run(1.0f);
     EXPECT_EQ(playerBodyTransform, resting);
+}
+
+// Door 3 opened while the companion is still on its first walk: it finishes that walk, then
+// walks the second, and ends where it ends when door 3 opens after the first walk.
+TEST(Companion, EndsInThePlaceOfItsSecondWalkWhenDoorThreeOpensEarlyOrLate) {
+    glm::vec3 ends[2];
+    for (const bool early : {true, false}) {
+        SCOPED_TRACE(early ? "door 3 during the first walk" : "door 3 after it");
+        GameDriver game;
+        holdingKey = keyTaken = true;
+        game.placeCamera({-3.5f, 8.0f, -1.0f}, positionOf(doorTransform4));
+        game.click();
+        game.frame();
+        ASSERT_EQ(walkScript, 1);
+        for (int guard = 0; guard < 60 * 60 && (early ? guard < 60 * 5 : walkScript == 1);
+             ++guard) {
+            game.frame();
+        }
+        ASSERT_EQ(walkScript, early ? 1 : -1);
+        holdingKey = true;
+        game.placeCamera({-5.1f, 9.3f, -1.0f}, positionOf(doorTransform3));
+        game.click();
+        game.run(60.0f);
+        ASSERT_EQ(currentLevel, 3);
+        EXPECT_EQ(walkScript, -1);
+        ends[early ? 0 : 1] = positionOf(playerBodyTransform);
+    }
+    expectNear(ends[0], ends[1], 0.05f);
+    expectNear(ends[1], {-0.29f, 8.875f, -1.0f}, 0.05f);
 }
 
 TEST_F(Board, CursorKeysWrapAndStepOverTheEmptyCellAndEndLeavesTheSelectionKept) {
