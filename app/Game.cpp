@@ -58,7 +58,7 @@ GLFWwindow* openWindow(bool fullScreen) {
         windowHeight = mode->height;
         return window;
     }
-    // Sizes the window system cannot take (0, negative, absurdly large) fail like a refusal.
+    // Sizes that would abort the window system (negative, absurdly large) fail like its refusal.
     if (!isOpenableWindowSize(windowWidth, windowHeight)) {
         return nullptr;
     }

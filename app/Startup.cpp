@@ -75,5 +75,5 @@ bool askStartupSettings(std::istream& in, std::ostream& out) {
 }
 
 bool isOpenableWindowSize(int width, int height) {
-    return width > 0 && height > 0 && width <= largestWindowSide && height <= largestWindowSide;
+    return width >= 0 && height >= 0 && width <= largestWindowSide && height <= largestWindowSide;
 }

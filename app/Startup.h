@@ -15,8 +15,10 @@ bool readCommandLine(int argc, const char* const* argv, std::ostream& out, std::
 // failed (not a number, end of input) every later read changes nothing.
 bool askStartupSettings(std::istream& in, std::ostream& out);
 
-// The largest window side we try to open; larger answers fail like a size of 0.
+// The largest window side we try to open; larger answers fail like a size the window system
+// refuses.
 constexpr int largestWindowSide = 16384;
 
-// True when a window of this size can be asked for at all.
+// True when a window of this size may be asked of the window system. It refuses a side of 0 itself,
+// with its own error line; a negative or an absurdly large side would abort it instead.
 bool isOpenableWindowSize(int width, int height);

@@ -22,6 +22,8 @@ struct FatalInput {
     bool onStandardError;
     const char* message;
     bool noDisplay = false;
+    // A line the window system writes itself before the message.
+    const char* before = nullptr;
 };
 
 class FatalInputTest : public testing::TestWithParam<FatalInput> {};
@@ -43,6 +45,10 @@ TEST_P(FatalInputTest, EndsWithItsMessageAndStatusOne) {
     if (!input.onStandardError) {
         EXPECT_EQ(result.err, "");
     }
+    if (input.before != nullptr) {
+        EXPECT_LT(result.out.find(std::string(input.before) + "\n"), result.out.find(input.message))
+            << result.out;
+    }
 }
 
 const char* const noWindow = "Failed to open window";
@@ -56,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         FatalInput{"SecondArgumentNotANumber", {"800x600", "abc"}, "", true, secondArgument},
         FatalInput{"FirstArgumentNotANumber", {"abc", "600"}, "", true, firstArgument},
         FatalInput{"FirstArgumentEmpty", {"", "600"}, "", true, firstArgument},
-        FatalInput{"SizeZero", {}, "0\n0\n600\n0\n", false, noWindow},
+        FatalInput{
+            "SizeZero", {}, "0\n0\n600\n0\n", false, noWindow, false, "Invalid window size 0x600"},
         FatalInput{"SizeBeyondAnyScreen", {}, "0\n100000\n600\n0\n", false, noWindow},
         // Without a command line the sizes start at 0, so no answer at all opens no window.
         FatalInput{"NoInputAtAll", {}, "", false, noWindow},
@@ -71,6 +78,26 @@ INSTANTIATE_TEST_SUITE_P(
         // Negative arguments are numbers; with no answer to supersede them they reach the window.
         FatalInput{"NegativeArgumentsAndNoAnswers", {"-800", "-600"}, "", false, noWindow}),
     [](const testing::TestParamInfo<FatalInput>& info) { return std::string(info.param.name); });
+
+// Standard input held open, as a terminal holds it: the pause does not take what the dialogue left
+// of its last line (its line end, or words after the number) for the key press it waits for.
+TEST(Pause, WaitsForANewLineWhileInputStaysOpen) {
+    for (const char* answers : {"0 0 600 0\n", "0\n0\n600\n0 and more\n"}) {
+        SCOPED_TRACE(answers);
+        ChildProcess game(gameOptions());
+        game.writeInput(answers);
+        ASSERT_TRUE(
+            game.waitForOutput("Failed to open window\nPress Enter to continue . . . ", 60.0))
+            << game.outSoFar();
+        EXPECT_TRUE(game.runningAfter(1.0));
+        game.writeInput("\n");
+        EXPECT_FALSE(game.runningAfter(30.0));
+        const ProcessResult result = game.wait(10.0);
+        EXPECT_FALSE(result.timedOut);
+        EXPECT_EQ(result.termSignal, 0);
+        EXPECT_EQ(result.exitCode, 1);
+    }
+}
 
 struct StartingInput {
     const char* name;

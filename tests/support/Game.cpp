@@ -84,7 +84,7 @@ std::string xdotool(const std::vector<std::string>& arguments, double timeoutSec
     return firstLineEnd == std::string::npos ? out : out.substr(0, firstLineEnd);
 }
 
-PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds) {
+PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy escape) {
     PlayedRun played;
     const Clock::time_point deadline =
         Clock::now() +
@@ -105,6 +105,14 @@ PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds) {
             deadline);
         played.windowSize = windowSize(window);
         played.windowTitle = xdotool({"getwindowname", window});
+        if (escape == EscapeBy::oneTap) {
+            xdotool({"key", "--delay", "0", "--window", window, "Escape"});
+            const Clock::time_point tapDeadline = Clock::now() + std::chrono::seconds(20);
+            while (Clock::now() < tapDeadline && stillRunning(game.pid())) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            played.endedByTap = !stillRunning(game.pid());
+        }
         holdKeyUntil(
             game, window, "Escape", [&game] { return !stillRunning(game.pid()); }, deadline);
     }

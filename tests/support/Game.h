@@ -22,10 +22,17 @@ struct PlayedRun {
     // The window's title and size while frames were drawn ("WIDTHxHEIGHT").
     std::string windowTitle;
     std::string windowSize;
+    // With a single tap: the game ended on it.
+    bool endedByTap = false;
     ProcessResult result;
 };
+
+// How the run is ended: Escape held until the game ends, or one quick tap (press and release
+// sent together, so both arrive in one event poll) with holding only as a fallback.
+enum class EscapeBy { holding, oneTap };
 
 // Waits for the game's window, holds F2 until a statistics line shows that frames are being
 // drawn, then holds Escape until the game ends. Keys are sent again while unanswered, as a key
 // pressed during the loading is lost.
-PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds);
+PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds,
+                          EscapeBy escape = EscapeBy::holding);

@@ -111,6 +111,45 @@ std::string ChildProcess::outSoFar() {
     return out_;
 }
 
+namespace {
+
+// Whether the child has ended, leaving it to be reaped by wait().
+bool hasEnded(int pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
+}
+
+}  // namespace
+
+bool ChildProcess::waitForOutput(const std::string& text, double timeoutSeconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (outSoFar().find(text) != std::string::npos) {
+            return true;
+        }
+        if (done_ || hasEnded(pid_)) {
+            // What it wrote before it ended may still be in the pipe.
+            usleep(100000);
+            return outSoFar().find(text) != std::string::npos;
+        }
+        usleep(10000);
+    }
+    return false;
+}
+
+bool ChildProcess::runningAfter(double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (done_ || hasEnded(pid_)) {
+            return false;
+        }
+        usleep(10000);
+    }
+    return !done_ && !hasEnded(pid_);
+}
+
 ProcessResult ChildProcess::wait(double timeoutSeconds) {
     if (done_) {
         return result_;

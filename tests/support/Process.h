@@ -38,6 +38,11 @@ public:
     void closeInput();
     // Snapshot of what the child has written so far.
     std::string outSoFar();
+    // Waits until standard output holds the text; false when the child ends or the timeout passes
+    // first.
+    bool waitForOutput(const std::string& text, double timeoutSeconds);
+    // True when the child is still running once the given time has passed (it is not reaped).
+    bool runningAfter(double seconds);
     // Waits until the child ends or the timeout passes (then kills it).
     ProcessResult wait(double timeoutSeconds);
 
