@@ -5,12 +5,17 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
+#include <utility>
 #include <sstream>
 #include <vector>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "app/FrameLoop.h"
@@ -20,7 +25,10 @@
 #include "camera/Light.h"
 #include "camera/Settings.h"
 #include "game/GameState.h"
+#include "game/Layout.h"
 #include "render/Assets.h"
+#include "render/Model.h"
+#include "render/ShadowTarget.h"
 #include "scene/DrawPass.h"
 #include "scene/EnvPass.h"
 #include "scene/RenderOptions.h"
@@ -37,6 +45,8 @@ struct Upload {
     GLuint program = 0;
     bool isPower = false;
     glm::mat4 matrix{1.0f};
+    // The vertex array the draw after the upload used.
+    GLuint vao = 0;
     bool operator==(const Upload& other) const {
         return program == other.program && isPower == other.isPower && matrix == other.matrix;
     }
@@ -46,6 +56,7 @@ std::vector<Upload> uploads;
 bool recording = false;
 PFNGLUNIFORMMATRIX4FVPROC realUniformMatrix4fv = nullptr;
 PFNGLUNIFORM1FPROC realUniform1f = nullptr;
+PFNGLBINDVERTEXARRAYPROC realBindVertexArray = nullptr;
 
 GLuint currentProgram() {
     GLint program = 0;
@@ -60,6 +71,14 @@ void APIENTRY recordMatrix(GLint location, GLsizei count, GLboolean transpose,
         uploads.push_back({currentProgram(), false, glm::make_mat4(value)});
     }
     realUniformMatrix4fv(location, count, transpose, value);
+}
+
+void APIENTRY recordVertexArray(GLuint vao) {
+    if (recording && vao != 0 && !uploads.empty() && !uploads.back().isPower &&
+        uploads.back().vao == 0) {
+        uploads.back().vao = vao;
+    }
+    realBindVertexArray(vao);
 }
 
 void APIENTRY recordFloat(GLint location, GLfloat value) {
@@ -79,6 +98,8 @@ protected:
         realUniform1f = __glewUniform1f;
         __glewUniformMatrix4fv = recordMatrix;
         __glewUniform1f = recordFloat;
+        realBindVertexArray = __glewBindVertexArray;
+        __glewBindVertexArray = recordVertexArray;
     }
     void SetUp() override {
         ASSERT_NE(window, nullptr);
@@ -109,37 +130,251 @@ protected:
 };
 GLFWwindow* ScenePasses::window = nullptr;
 
-TEST_F(ScenePasses, CountsWhatEachLevelDraws) {
-    const int expected[][2] = {{1, 25}, {2, 28}, {3, 21}, {4, 46}, {0, 16}, {5, 16}};
-    for (const auto& [level, count] : expected) {
+glm::mat4 uniformMat4(GLuint program, const char* name);
+
+// One draw as the game's design lays the lists out: the model and the matrix it is drawn with.
+struct Drawn {
+    const std::unique_ptr<Model>* model;
+    const glm::mat4* matrix;
+};
+
+// The draw list of each level: the objects drawn in every pass, then the group of the level the
+// player is in (none outside 1 to 4).
+std::vector<Drawn> sceneList(int level) {
+    std::vector<Drawn> list = {{&houseModel, &houseTransform},
+                               {&doorModel, &doorTransform8},
+                               {&doorModel, &doorTransform2},
+                               {&doorModel, &doorTransform4},
+                               {&doorModel, &doorTransform3},
+                               {&doorModel, &doorTransform9},
+                               {&doorModel, &doorTransform6},
+                               {&doorModel, &doorTransform5},
+                               {&doorModel, &doorTransform1},
+                               {&doorModel, &doorTransform7},
+                               {&playerBodyModel, &playerBodyTransform},
+                               {&flowerModel, &flowerTransform},
+                               {&armModel, &armTransform2},
+                               {&armModel, &armTransform1},
+                               {&footModel, &footTransform2},
+                               {&footModel, &footTransform1}};
+    const std::vector<Drawn> groups[] = {
+        {{&box3Model, &box3Transform},
+         {&box1LidModel, &box1LidTransform},
+         {&key1Model, &key1Transform},
+         {&level1Part1Model, &level1Part1Transform},
+         {&level1Part2Model, &level1Part2Transform},
+         {&level1Part3Model, &level1Part3Transform},
+         {&level1Place1Model, &level1Place1Transform},
+         {&level1Place2Model, &level1Place2Transform},
+         {&level1Place3Model, &level1Place3Transform}},
+        {{&boardModel, &boardTransform},
+         {&box2Model, &box2Transform},
+         {&box2LidModel, &box2LidTransform},
+         {&key2Model, &key2Transform1},
+         {&level2Part1Model, &level2PartTransform[0]},
+         {&level2Part2Model, &level2PartTransform[1]},
+         {&level2Part3Model, &level2PartTransform[2]},
+         {&level2Part4Model, &level2PartTransform[3]},
+         {&level2Part5Model, &level2PartTransform[4]},
+         {&level2Part6Model, &level2PartTransform[5]},
+         {&level2Part7Model, &level2PartTransform[6]},
+         {&level2Part8Model, &level2PartTransform[7]}},
+        {{&key2Model, &key2Transform2},
+         {&box1Model, &box1Transform},
+         {&box3LidModel, &box3LidTransform},
+         {&statue1Model, &statue1Transform},
+         {&statue2Model, &statue2Transform}},
+        {{&hiddenKeyBox1Model, &hiddenKeyBox1Transform},
+         {&hiddenKeyBox2Model, &hiddenKeyBox2Transform},
+         {&hiddenKeyBox3Model, &hiddenKeyBox3Transform},
+         {&hiddenKeyBox4Model, &hiddenKeyBox4Transform},
+         {&hiddenKeyBox5Model, &hiddenKeyBox5Transform},
+         {&hiddenKeyBox6Model, &hiddenKeyBox6Transform},
+         {&hiddenKeyBox7Model, &hiddenKeyBox7Transform},
+         {&hiddenKeyBox8Model, &hiddenKeyBox8Transform},
+         {&hiddenKeyBox1TopModel, &hiddenKeyBox1TopTransform},
+         {&hiddenKeyBox2TopModel, &hiddenKeyBox2TopTransform},
+         {&hiddenKeyBox3TopModel, &hiddenKeyBox3TopTransform},
+         {&hiddenKeyBox4TopModel, &hiddenKeyBox4TopTransform},
+         {&hiddenKeyBox5TopModel, &hiddenKeyBox5TopTransform},
+         {&hiddenKeyBox6TopModel, &hiddenKeyBox6TopTransform},
+         {&hiddenKeyBox7TopModel, &hiddenKeyBox7TopTransform},
+         {&hiddenKeyBox8TopModel, &hiddenKeyBox8TopTransform},
+         {&plate2Model, &plate2Transform},
+         {&plate3Model, &plate3Transform},
+         {&plate4Model, &plate4Transform},
+         {&plate5Model, &plate5Transform},
+         {&plate7Model, &plate7Transform},
+         {&plate8Model, &plate8Transform},
+         {&middlePart2Model, &middlePart2Transform},
+         {&middlePart3Model, &middlePart3Transform},
+         {&middlePart4Model, &middlePart4Transform},
+         {&middlePart5Model, &middlePart5Transform},
+         {&middlePart7Model, &middlePart7Transform},
+         {&middlePart8Model, &middlePart8Transform},
+         {&extraKeyAModel, &extraKeyATransform},
+         {&extraKeyBModel, &extraKeyBTransform}},
+    };
+    if (level >= 1 && level <= 4) {
+        list.insert(list.end(), groups[level - 1].begin(), groups[level - 1].end());
+    }
+    return list;
+}
+
+// The environment-mapped pass: the environment cube, and in level 4 the plate of set 1, the test
+// object and the labyrinth.
+std::vector<Drawn> reflectingList(int level) {
+    if (level == 4) {
+        return {{&envCubeModel, &envCubeTransform},
+                {&plate1Model, &plate1Transform},
+                {&testModel, &testTransform},
+                {&labyrinthModel, &labyrinthTransform}};
+    }
+    return {{&envCubeModel, &envCubeTransform}};
+}
+
+// What a pass drew, told apart by the vertex array of the model and the matrix uploaded for it.
+using Draws = std::vector<std::pair<GLuint, glm::mat4>>;
+
+Draws drawsOf(const std::vector<Upload>& recorded) {
+    Draws draws;
+    for (const Upload& upload : recorded) {
+        if (!upload.isPower) {
+            draws.emplace_back(upload.vao, upload.matrix);
+        }
+    }
+    return draws;
+}
+
+Draws drawsOf(const std::vector<Drawn>& list) {
+    Draws draws;
+    for (const Drawn& entry : list) {
+        draws.emplace_back((*entry.model)->meshes.at(0).vao, *entry.matrix);
+    }
+    return draws;
+}
+
+TEST_F(ScenePasses, EveryPassDrawsItsLevelsListInOrderCulledOrNot) {
+    // Far south of the house, looking north, every object lies in the view, so the culled passes
+    // draw the same lists.
+    playerCamera->position = glm::vec3(-2.0f, 8.5f, 40.0f);
+    for (const int level : {1, 2, 3, 4, 0, 5}) {
         currentLevel = level;
-        drawScene(*mainShader);
-        EXPECT_EQ(renderedObjects, count) << "level " << level;
-        drawEnvMappedObjects();
-        EXPECT_EQ(renderedObjects, level == 4 ? 49 : count) << "level " << level;
-        // The depth program draws the same list and counts the same way.
-        drawScene(*depthShader);
-        EXPECT_EQ(renderedObjects, count) << "level " << level;
+        const Draws scene = drawsOf(sceneList(level));
+        const Draws reflecting = drawsOf(reflectingList(level));
+        const int sceneCount = static_cast<int>(scene.size());
+        const int reflectingCount = level == 4 ? 3 : 0;
+        for (const bool culling : {false, true}) {
+            SCOPED_TRACE("level " + std::to_string(level) + (culling ? ", culled" : ""));
+            viewFrustumMode = culling;
+            EXPECT_TRUE(drawsOf(record([] { renderShadowPass(); })) == scene);
+            EXPECT_EQ(renderedObjects, sceneCount);
+            prepareMainPass();
+            EXPECT_TRUE(drawsOf(record([culling] {
+                            culling ? drawSceneCulled(*mainShader) : drawScene(*mainShader);
+                        })) == scene);
+            EXPECT_EQ(renderedObjects, sceneCount);
+            EXPECT_TRUE(drawsOf(record([culling] {
+                            culling ? drawEnvMappedObjectsCulled() : drawEnvMappedObjects();
+                        })) == reflecting);
+            EXPECT_EQ(renderedObjects, sceneCount + reflectingCount);
+        }
     }
 }
 
-TEST_F(ScenePasses, CulledPassWithEverythingInViewMatchesTheUnculledPass) {
-    // Far south of the house, looking north: every object lies in the view.
-    playerCamera->position = glm::vec3(-2.0f, 8.5f, 40.0f);
-    playerCamera->front = glm::vec3(0.0f, 0.0f, -1.0f);
-    for (int level = 1; level <= 4; ++level) {
-        currentLevel = level;
-        for (const Shader* shader : {mainShader.get(), depthShader.get()}) {
-            const std::vector<Upload> plain = record([&] { drawScene(*shader); });
-            const int plainCount = renderedObjects;
-            const std::vector<Upload> culled = record([&] { drawSceneCulled(*shader); });
-            EXPECT_EQ(renderedObjects, plainCount);
-            EXPECT_TRUE(plain == culled) << "level " << level;
-        }
-        const std::vector<Upload> plain = record([] { drawEnvMappedObjects(); });
-        const std::vector<Upload> culled = record([] { drawEnvMappedObjectsCulled(); });
-        EXPECT_TRUE(plain == culled) << "level " << level;
+// The state the shadow pass draws in, read at its first upload of a model matrix, and the light's
+// view in both modes.
+struct ShadowDrawState {
+    bool seen = false;
+    GLint framebuffer = -1;
+    GLint viewport[4] = {0, 0, 0, 0};
+    GLint cullMode = 0;
+    bool depthTest = false;
+    bool offsetFill = false;
+    float offsetFactor = 0.0f;
+    float offsetUnits = 0.0f;
+    bool passActive = false;
+    // The depth target holds nothing yet: every texel at the far plane.
+    bool depthCleared = false;
+    GLuint program = 0;
+};
+ShadowDrawState shadowState;
+bool watchShadowDraw = false;
+PFNGLUNIFORMMATRIX4FVPROC uploadBeforeWatch = nullptr;
+
+void APIENTRY watchFirstUpload(GLint location, GLsizei count, GLboolean transpose,
+                               const GLfloat* value) {
+    if (watchShadowDraw && !shadowState.seen && location >= 0 &&
+        location == glGetUniformLocation(currentProgram(), "tModel")) {
+        shadowState.seen = true;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &shadowState.framebuffer);
+        glGetIntegerv(GL_VIEWPORT, shadowState.viewport);
+        glGetIntegerv(GL_CULL_FACE_MODE, &shadowState.cullMode);
+        shadowState.depthTest = glIsEnabled(GL_DEPTH_TEST);
+        shadowState.offsetFill = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &shadowState.offsetFactor);
+        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &shadowState.offsetUnits);
+        shadowState.passActive = shadowPassActive;
+        shadowState.program = currentProgram();
+        std::vector<float> depth(900 * 900, 0.0f);
+        glReadPixels(0, 0, 900, 900, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        shadowState.depthCleared =
+            std::all_of(depth.begin(), depth.end(), [](float d) { return d == 1.0f; });
     }
+    uploadBeforeWatch(location, count, transpose, value);
+}
+
+TEST_F(ScenePasses, ShadowPassDrawsInItsOwnTargetWithTheLightsView) {
+    // A frame first, so the depth target holds the last frame's depths.
+    renderer.renderFrame();
+    uploadBeforeWatch = __glewUniformMatrix4fv;
+    __glewUniformMatrix4fv = watchFirstUpload;
+    const glm::mat4 expectedProjection(0.61736965f, 0.0f, 0.0f, 0.0f,  //
+                                       0.0f, 0.61736965f, 0.0f, 0.0f,  //
+                                       0.0f, 0.0f, -1.0001f, -1.0f,    //
+                                       0.0f, 0.0f, -0.0020001f, 0.0f);
+    const struct {
+        bool testing;
+        glm::vec3 direction;
+    } modes[] = {{false, {0.6f, -0.3f, -0.8f}}, {true, {-0.408977f, 0.0f, -0.9125f}}};
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.testing ? "testing mode" : "following the player");
+        testingMode = mode.testing;
+        playerCamera->front = glm::vec3(0.6f, -0.3f, -0.8f);
+        spotLight->position =
+            mode.testing ? glm::vec3(0.0f, 0.0f, 1.5f) : glm::vec3(-3.0f, 7.8f, -1.0f);
+        shadowState = ShadowDrawState{};
+        watchShadowDraw = true;
+        renderShadowPass();
+        watchShadowDraw = false;
+        ASSERT_TRUE(shadowState.seen);
+        EXPECT_EQ(shadowState.framebuffer, static_cast<GLint>(shadowMapFbo));
+        EXPECT_NE(shadowMapFbo, 0u);
+        EXPECT_EQ(std::vector<GLint>(shadowState.viewport, shadowState.viewport + 4),
+                  (std::vector<GLint>{0, 0, 900, 900}));
+        EXPECT_TRUE(shadowState.depthCleared);
+        EXPECT_EQ(shadowState.cullMode, GL_FRONT);
+        EXPECT_TRUE(shadowState.depthTest);
+        EXPECT_TRUE(shadowState.offsetFill);
+        // 9 times the larger of a half and the view's share along x, and along z.
+        EXPECT_FLOAT_EQ(shadowState.offsetFactor, 9.0f * 0.6f);
+        EXPECT_FLOAT_EQ(shadowState.offsetUnits, 9.0f * 0.8f);
+        EXPECT_TRUE(shadowState.passActive);
+        EXPECT_EQ(shadowState.program, depthShader->programId);
+        const glm::mat4 expected =
+            expectedProjection * glm::lookAt(spotLight->position,
+                                             spotLight->position + mode.direction,
+                                             glm::vec3(0.0f, 1.0f, 0.0f));
+        const glm::mat4 lsm = uniformMat4(depthShader->programId, "lsm");
+        for (int c = 0; c < 4; ++c) {
+            for (int r = 0; r < 4; ++r) {
+                EXPECT_NEAR(lsm[c][r], expected[c][r], 1e-5f) << c << " " << r;
+            }
+        }
+    }
+    __glewUniformMatrix4fv = uploadBeforeWatch;
+    prepareMainPass();
+    EXPECT_FALSE(shadowPassActive);
 }
 
 TEST_F(ScenePasses, HouseIsDrawnFirstAndAloneBeforeThePower) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/Game.h"
+#include "app/OptionKeys.h"
 #include "app/ScriptedWindow.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
@@ -14,6 +15,7 @@
 #include "game/Effects.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
+#include "scene/RenderOptions.h"
 #include "scene/Renderer.h"
 
 namespace {
@@ -49,9 +51,19 @@ float pitchTowards(const glm::vec3& d) {
 
 }  // namespace
 
-GameDriver::GameDriver(Rendering rendering) {
+GameDriver::GameDriver(Rendering rendering, FirstFrame firstFrame) {
     resetGameState();
     layoutScene();
+    // The render options as the program starts with them.
+    toggleTimer = 0.0f;
+    hideStatistics = true;
+    wireframeOff = true;
+    blendingOff = true;
+    nearestNeighborMode = false;
+    mipMapping = false;
+    mipMapLinear = false;
+    viewFrustumMode = false;
+    visibility = 1.0f;
     testingMode = false;
     windowWidth = 1000;
     windowHeight = 800;
@@ -73,7 +85,9 @@ GameDriver::GameDriver(Rendering rendering) {
     }
     connectRulesToShell();
     installScriptedWindow(frameTime, nullptr);
-    frame();
+    if (firstFrame == FirstFrame::run) {
+        frame();
+    }
 }
 
 GameDriver::~GameDriver() {

@@ -41,16 +41,21 @@ struct RendererRecord {
 // Plays the game as a person at the keyboard would, through the frame loop the player runs: every
 // frame is one runFrame on the scripted window (fixed frame time), and every key, button and cursor
 // event reaches the game through the callbacks that loop registered, in the poll of the frame that
-// delivers it. Each driver starts a fresh game (fresh state, layout, camera and light) and runs its
-// first frame, whose events reach no callback, so the callbacks are registered from then on.
+// delivers it. Each driver starts a fresh game (fresh rules, layout, camera, light and render
+// options) and runs its first frame, whose events reach no callback, so the callbacks are
+// registered from then on.
 class GameDriver {
 public:
     static constexpr float frameTime = 1.0f / 60.0f;
     // What the frames draw with: a recording renderer (no display needed), or the renderer as
     // installed (the real one, after the game's hidden start-up).
     enum class Rendering { recorded, installed };
+    // Whether the constructor runs the game's first frame (which registers the callbacks), or
+    // leaves it to the test, which may queue events for it first.
+    enum class FirstFrame { run, leave };
 
-    explicit GameDriver(Rendering rendering = Rendering::recorded);
+    explicit GameDriver(Rendering rendering = Rendering::recorded,
+                        FirstFrame firstFrame = FirstFrame::run);
     ~GameDriver();
     GameDriver(const GameDriver&) = delete;
     GameDriver& operator=(const GameDriver&) = delete;

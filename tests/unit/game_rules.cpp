@@ -3,6 +3,7 @@
 // keys, the fleeing box, the statues, the hidden boxes and the companion's walk.
 
 #include <algorithm>
+#include <string>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -123,18 +124,98 @@ TEST(Layout, ChainedTurnedAndScaledPlacementsLandWhereTheHouseNeedsThem) {
     expectNear(positionOf(hiddenKeyBox8Transform), {-2.18f, 8.53f, 2.0f});
 }
 
-TEST_F(Rules, GazeTestNeedsTheTargetStrictlyInsideConeAndReach) {
+// Every row of the click table: a click from just inside the cone and the reach acts; one from just
+// outside the cone, or just beyond the reach, does not. Each click is a left press through the
+// frame loop's callbacks, from a fresh game set up for that target.
+TEST(ClickTable, EveryTargetActsOnlyInsideItsConeAndReach) {
+    struct Row {
+        const char* name;
+        int level;
+        glm::mat4* target;
+        float degrees;
+        float reach;
+        // Puts the game in the state in which a click on the target acts.
+        void (*prepare)();
+        // What the click did.
+        bool (*acted)();
+    };
+    const Row rows[] = {
+        {"level-1 piece", 1, &level1Part2Transform, 20.5f, 1.0f, [] {},
+         [] { return carryingPart2; }},
+        {"level-1 key", 1, &key1Transform, 10.5f, 2.0f,
+         [] {
+             solvedLevel = 1;
+             // Risen already: the reward only spins it, so it stays where the click aims.
+             key1Transform[3].y = 7.7f;
+         },
+         [] { return holdingKey; }},
+        {"door 4", 1, &doorTransform4, 20.5f, 2.0f, [] { holdingKey = keyTaken = true; },
+         [] { return openDoor4Request; }},
+        {"board", 2, &boardTransform, 20.0f, 1.0f, [] {}, [] { return boardMode; }},
+        {"level-2 key", 2, &key2Transform1, 15.5f, 1.0f,
+         [] {
+             solvedLevel = 2;
+             key2Transform1[3].y = 8.9f;
+         },
+         [] { return holdingKey; }},
+        {"door 3", 2, &doorTransform3, 30.5f, 1.0f, [] { holdingKey = keyTaken = true; },
+         [] { return openDoor3Request; }},
+        {"fleeing box", 3, &box1Transform, 25.5f, 1.0f, [] {}, [] { return boxChaseClicks == 1; }},
+        {"level-3 key", 3, &key2Transform2, 20.5f, 1.0f,
+         [] {
+             boxChaseDone = true;
+             solvedLevel = 3;
+             key2Transform2[3].y = 9.1f;
+         },
+         [] { return holdingKey; }},
+        {"door 1", 3, &doorTransform1, 30.5f, 1.0f,
+         [] {
+             boxChaseDone = true;
+             holdingKey = true;
+         },
+         [] { return openDoor1Request; }},
+        {"hidden top", 4, &hiddenKeyBox2TopTransform, 30.5f, 1.5f, [] {},
+         [] { return openTop2Request; }},
+        {"key A", 4, &extraKeyATransform, 15.5f, 1.0f, [] { keyABoxOpen = true; },
+         [] { return holdingKeyA; }},
+        {"key B", 4, &extraKeyBTransform, 15.5f, 1.0f, [] { keyBBoxOpen = true; },
+         [] { return holdingKeyB; }},
+        {"door 6", 4, &doorTransform6, 30.5f, 1.0f, [] {}, [] { return hiddenTarget == 9; }},
+        {"door 9", 4, &doorTransform9, 30.5f, 1.0f, [] {}, [] { return hiddenTarget == 10; }},
+    };
+    CoutCapture out;
+    const struct {
+        float degrees;
+        float distance;
+        bool acts;
+    } edges[] = {{-0.15f, -0.004f, true}, {0.15f, -0.004f, false}, {-0.15f, 0.004f, false}};
+    for (const Row& row : rows) {
+        for (const auto& edge : edges) {
+            SCOPED_TRACE(std::string(row.name) + (edge.acts ? ": inside" : ": outside") +
+                         (edge.distance > 0.0f ? " the reach" : " the cone"));
+            GameDriver game;
+            currentLevel = row.level;
+            row.prepare();
+            // Looking along -z; the target lies off the view by the angle, to the side.
+            const float angle = glm::radians(row.degrees + edge.degrees);
+            const glm::vec3 target = positionOf(*row.target);
+            const glm::vec3 eye = target + (row.reach + edge.distance) *
+                                               glm::vec3(std::sin(angle), 0.0f, std::cos(angle));
+            game.placeCamera(eye, eye + glm::vec3(0.0f, 0.0f, -1.0f));
+            game.click();
+            EXPECT_EQ(row.acted(), edge.acts);
+        }
+    }
+}
+
+// The view direction the camera keeps is not normalised (looking 45 degrees down here), and a
+// camera exactly on the target points at nothing.
+TEST_F(Rules, GazeTestNormalisesTheViewAndNeedsADistance) {
     const glm::vec3 eye(0.0f, 8.0f, 0.0f);
-    game.placeCamera(eye, eye + yawed(0.0f));
-    EXPECT_TRUE(gazeTest(eye + 0.5f * yawed(20.4f), cone20_5, 1.0f));
-    EXPECT_FALSE(gazeTest(eye + 0.5f * yawed(20.6f), cone20_5, 1.0f));
-    EXPECT_FALSE(gazeTest(eye + yawed(0.0f), cone20_5, 1.0f));
-    EXPECT_TRUE(gazeTest(eye + yawed(0.0f), cone20_5, 1.001f));
-    EXPECT_FALSE(gazeTest(eye + 0.5f * yawed(180.0f), cone20_5, 1.0f));
-    EXPECT_FALSE(gazeTest(eye, cone20_5, 1.0f));
-    // The camera's own front is not normalised (looking 45 degrees down here).
+    playerCamera->position = eye;
     playerCamera->front = glm::vec3(0.0f, -1.0f, -1.0f);
     EXPECT_TRUE(gazeTest(eye + glm::vec3(0.0f, -0.5f, -0.5f), 0.01f, 1.0f));
+    EXPECT_FALSE(gazeTest(eye, cone20_5, 1.0f));
 }
 
 TEST_F(Rules, LevelOneClicksCarryDropAndSwapPieces) {
