@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "camera/Camera.h"
 #include "camera/KeyInput.h"
 
 namespace {
@@ -136,8 +137,9 @@ void installScriptedWindow(float frameSeconds, PresentFunction present) {
     buttonHandler = nullptr;
     cursorHandler = nullptr;
     registeredWindow = nullptr;
-    cursorX = 0.0;
-    cursorY = 0.0;
+    // The pointer starts where the game last saw it, so a driver's first move is a small one.
+    cursorX = lastCursorX;
+    cursorY = lastCursorY;
     windowSystem = scriptedWindowSystem;
     setKeyPoller(pollScriptedKey);
 }

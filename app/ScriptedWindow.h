@@ -17,7 +17,8 @@
 using PresentFunction = void (*)(GLFWwindow* window);
 
 // Installs it as the window system and its keyboard as the key poller: the clock at 0, no key held,
-// no event queued, no callback registered, the window not marked to close.
+// no event queued, no callback registered, the window not marked to close, the cursor where the
+// game last saw it (lastCursorX, lastCursorY).
 void installScriptedWindow(float frameSeconds, PresentFunction present);
 // GLFW again, and no key poller.
 void uninstallScriptedWindow();

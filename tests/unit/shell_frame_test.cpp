@@ -232,6 +232,17 @@ TEST(OptionKeys, AHeldKeyTogglesEveryHalfSecondAndEachToggleWritesItsMessage) {
               }));
 }
 
+TEST(OptionKeys, TheSharedTimerMustPassHalfASecondNotJustReachIt) {
+    GameDriver game;
+    // The next frame brings the timer to exactly half a second.
+    toggleTimer = 0.5f - GameDriver::frameTime;
+    ASSERT_EQ(toggleTimer + GameDriver::frameTime, 0.5f);
+    game.press(key::f3);
+    EXPECT_EQ(GameDriver::rendered().wireframeOn, 0);
+    game.frame();
+    EXPECT_EQ(GameDriver::rendered().wireframeOn, 1);
+}
+
 TEST(OptionKeys, ATapWithinOnePollCountsOnceUnlessTheDebounceHoldsItBack) {
     GameDriver game;
     game.run(0.5f);
