@@ -51,7 +51,8 @@ float pitchTowards(const glm::vec3& d) {
 
 }  // namespace
 
-GameDriver::GameDriver(Rendering rendering, FirstFrame firstFrame) {
+GameDriver::GameDriver(Rendering rendering, FirstFrame firstFrame, float frameSeconds)
+    : frameSeconds_(frameSeconds) {
     resetGameState();
     layoutScene();
     // The render options as the program starts with them.
@@ -84,7 +85,7 @@ GameDriver::GameDriver(Rendering rendering, FirstFrame firstFrame) {
         renderer.takeError = [] { return std::exchange(record.pendingError, 0u); };
     }
     connectRulesToShell();
-    installScriptedWindow(frameTime, nullptr);
+    installScriptedWindow(frameSeconds_, nullptr);
     if (firstFrame == FirstFrame::run) {
         frame();
     }
@@ -101,7 +102,10 @@ void GameDriver::frame() {
 }
 
 void GameDriver::run(float seconds) {
-    for (long i = std::lround(seconds / frameTime); i > 0; --i) {
+    if (!(frameSeconds_ > 0.0f)) {
+        return;
+    }
+    for (long i = std::lround(seconds / frameSeconds_); i > 0; --i) {
         frame();
     }
 }

@@ -54,14 +54,16 @@ public:
     // leaves it to the test, which may queue events for it first.
     enum class FirstFrame { run, leave };
 
+    // Walking, turning and flying assume the usual frame time; a test of timing may choose its own.
     explicit GameDriver(Rendering rendering = Rendering::recorded,
-                        FirstFrame firstFrame = FirstFrame::run);
+                        FirstFrame firstFrame = FirstFrame::run, float frameSeconds = frameTime);
     ~GameDriver();
     GameDriver(const GameDriver&) = delete;
     GameDriver& operator=(const GameDriver&) = delete;
 
     // One iteration of the frame loop; events queued before it are delivered in its poll.
     void frame();
+    // As many frames as make up the time (a frame time of 0 runs none).
     void run(float seconds);
 
     // Each queues its events and runs the frame that delivers them.
@@ -105,4 +107,5 @@ private:
     void holdWhile(const std::vector<int>& keyCodes, float stepLength,
                    const std::function<float()>& distanceLeft);
     std::ostringstream console_;
+    float frameSeconds_ = frameTime;
 };

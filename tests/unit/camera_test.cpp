@@ -1,122 +1,74 @@
-// The first-person camera and the carried light: mouse look, cursor wrap, walking and flying,
-// crouch, jump and landing, the lowered stance, and the light follow.
+// The first-person camera and the carried light, through the frame loop the player runs: the
+// pitch limit and the cursor wrap at two edges, walking and flying, crouch, jump and landing, the
+// lowered stance, and the light follow.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "app/OptionKeys.h"
+#include "app/ScriptedWindow.h"
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "camera/Light.h"
 #include "camera/Settings.h"
 #include "support/FakeKeys.h"
+#include "support/GameDriver.h"
 
 namespace {
 
-class CameraTest : public testing::Test {
-protected:
-    void SetUp() override {
-        lowerLatch = true;
-        testingMode = false;
-        windowWidth = 1000;
-        windowHeight = 800;
-        lastCursorX = 500.0;
-        lastCursorY = 400.0;
-        playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), 0, 0);
-        spotLight = std::make_unique<Light>(glm::vec3(0.0f, 0.0f, 1.5f), false);
-    }
-    void TearDown() override {
-        playerCamera.reset();
-        spotLight.reset();
-        testingMode = false;
-    }
-    // One frame of the loop's camera work with a fixed frame time.
-    void frame(float dt) {
-        advanceJump(*playerCamera, dt);
-        playerCamera->updateView();
-        followPlayerLight();
-    }
-    FakeKeys keys;
-};
+// Ten pixels of mouse movement, in radians.
+constexpr float tenPixels = 0.05235988f;
+// A frame time that sums exactly in binary, so a landing frame is exact.
+constexpr float binaryFrame = 0.015625f;
 
-TEST_F(CameraTest, StartsStandingAtTheEntranceLookingAlongMinusZ) {
-    const Camera& camera = *playerCamera;
+TEST(Camera, StartsStandingAtTheEntranceLookingAlongMinusZ) {
+    const Camera camera(glm::mat4(1.0f), 0, 0);
     EXPECT_EQ(camera.position, glm::vec3(-3.0f, 8.0f, -1.0f));
     EXPECT_EQ(camera.front, glm::vec3(0.0f, 0.0f, -1.0f));
-    EXPECT_FLOAT_EQ(camera.moveStep, 0.05f);
     EXPECT_FLOAT_EQ(floorHeight, 8.0f);
     // The constructor computes the view from the position, whatever matrix it was given.
     const glm::vec4 eyeInView = camera.view * glm::vec4(camera.position, 1.0f);
     EXPECT_NEAR(glm::length(glm::vec3(eyeInView)), 0.0f, 1e-5f);
 }
 
-TEST_F(CameraTest, MouseLookTurnsByThreeTenthsOfADegreePerPixel) {
-    Camera& camera = *playerCamera;
-    camera.processMouse(510.0, 400.0);
-    EXPECT_NEAR(camera.yaw, 0.05235988f, 1e-7f);
-    EXPECT_NEAR(camera.front.x, std::sin(0.05235988f), 1e-6f);
-    EXPECT_NEAR(camera.front.z, -std::cos(0.05235988f), 1e-6f);
-    EXPECT_FLOAT_EQ(camera.front.y, 0.0f);
-
-    // The same position as last seen does nothing; processMouse never stores the position.
-    lastCursorX = 510.0;
-    camera.processMouse(510.0, 400.0);
-    EXPECT_NEAR(camera.yaw, 0.05235988f, 1e-7f);
-
-    // Moving the cursor up looks up; the vertical part of front is sin(pitch), not normalised.
-    camera.processMouse(510.0, 390.0);
-    EXPECT_NEAR(camera.pitch, 0.05235988f, 1e-7f);
-    EXPECT_NEAR(camera.front.y, std::sin(0.05235988f), 1e-6f);
-    EXPECT_NEAR(camera.front.x * camera.front.x + camera.front.z * camera.front.z, 1.0f, 1e-6f);
+TEST(Camera, PitchPassesTheLimitByOneStepThenOnlyTurnsBack) {
+    GameDriver game;
+    playerCamera->pitch = 1.56f;
+    queueCursorEvent(500.0, 390.0);
+    game.frame();
+    EXPECT_NEAR(playerCamera->pitch, 1.56f + tenPixels, 1e-6f);
+    EXPECT_NEAR(playerCamera->front.y, std::sin(1.56f + tenPixels), 1e-6f);
+    queueCursorEvent(500.0, 380.0);
+    game.frame();
+    EXPECT_NEAR(playerCamera->pitch, 1.56f + tenPixels, 1e-6f);
+    queueCursorEvent(500.0, 390.0);
+    game.frame();
+    EXPECT_NEAR(playerCamera->pitch, 1.56f, 1e-6f);
+    // Looking up leaves the horizontal part of the view a unit long.
+    EXPECT_NEAR(std::hypot(playerCamera->front.x, playerCamera->front.z), 1.0f, 1e-6f);
 }
 
-TEST_F(CameraTest, PitchPassesTheLimitByOneStepThenOnlyTurnsBack) {
-    Camera& camera = *playerCamera;
-    camera.pitch = 1.56f;
-    camera.processMouse(500.0, 390.0);
-    EXPECT_NEAR(camera.pitch, 1.6123599f, 1e-6f);
-    camera.processMouse(500.0, 380.0);
-    EXPECT_NEAR(camera.pitch, 1.6123599f, 1e-6f);
-    camera.processMouse(500.0, 410.0);
-    EXPECT_NEAR(camera.pitch, 1.6123599f - 0.05235988f, 1e-6f);
+TEST(Camera, TheCursorWrapsAtTwoEdgesAtOnceAndOnlyTheMoveBeforeTheJumpTurns) {
+    GameDriver game;
+    // Near the left and the bottom edge of the 1000 x 800 window: both jumps, the second at the
+    // new x.
+    queueCursorEvent(4.0, 797.0);
+    game.frame();
+    EXPECT_DOUBLE_EQ(scriptedCursorX(), 994.0);
+    EXPECT_NEAR(scriptedCursorY(), 4.8, 1e-9);
+    const float yaw = playerCamera->yaw;
+    const float pitch = playerCamera->pitch;
+    EXPECT_NEAR(yaw, -496.0 * 0.3 * 0.017453292519943295, 1e-5);
+    queueCursorEvent(994.0, 4.8);
+    game.frame();
+    EXPECT_FLOAT_EQ(playerCamera->yaw, yaw);
+    EXPECT_FLOAT_EQ(playerCamera->pitch, pitch);
 }
 
-TEST_F(CameraTest, CursorWrapsAtTheEdgesWithoutTurningTheView) {
-    // The first event turns by its distance from the window centre, where start-up put it.
-    auto jumps = lookAndWrapCursor(996.0, 400.0);
-    const float yawAfterEdge = playerCamera->yaw;
-    EXPECT_NEAR(yawAfterEdge, 496.0 * 0.3 * 0.017453292519943295, 1e-5);
-    ASSERT_TRUE(jumps[0].wanted);
-    EXPECT_DOUBLE_EQ(jumps[0].x, 6.0);
-    EXPECT_DOUBLE_EQ(jumps[0].y, 400.0);
-    EXPECT_FALSE(jumps[1].wanted);
-    EXPECT_DOUBLE_EQ(lastCursorX, 6.0);
-    EXPECT_DOUBLE_EQ(lastCursorY, 400.0);
-
-    // The cursor arriving where it was sent does not turn the view.
-    lookAndWrapCursor(6.0, 400.0);
-    EXPECT_FLOAT_EQ(playerCamera->yaw, yawAfterEdge);
-
-    // Near the left edge and the bottom edge at once: both jumps, the second at the new x.
-    jumps = lookAndWrapCursor(4.0, 797.0);
-    ASSERT_TRUE(jumps[0].wanted);
-    EXPECT_DOUBLE_EQ(jumps[0].x, 994.0);
-    ASSERT_TRUE(jumps[1].wanted);
-    EXPECT_DOUBLE_EQ(jumps[1].x, 994.0);
-    EXPECT_NEAR(jumps[1].y, 4.8, 1e-9);
-    EXPECT_DOUBLE_EQ(lastCursorX, 994.0);
-    EXPECT_NEAR(lastCursorY, 4.8, 1e-9);
-
-    // Away from the edges nothing jumps and the last position is the event's.
-    jumps = lookAndWrapCursor(300.0, 300.0);
-    EXPECT_FALSE(jumps[0].wanted);
-    EXPECT_FALSE(jumps[1].wanted);
-    EXPECT_DOUBLE_EQ(lastCursorX, 300.0);
-    EXPECT_DOUBLE_EQ(lastCursorY, 300.0);
-}
-
-TEST_F(CameraTest, KeysWalkFlatAndFlyByTheFrameTime) {
-    Camera& camera = *playerCamera;
-    frame(0.016f);
+TEST(Camera, KeysWalkFlatAndFlyByTheFrameTime) {
+    Camera camera(glm::mat4(1.0f), 0, 0);
+    FakeKeys keys;
+    camera.moveStep = 0.016f;
     // Looking up does not make W climb.
     camera.pitch = 0.5f;
     camera.front.y = std::sin(0.5f);
@@ -148,85 +100,87 @@ TEST_F(CameraTest, KeysWalkFlatAndFlyByTheFrameTime) {
     EXPECT_NEAR(camera.position.y, 7.968f, 1e-6f);
 }
 
-TEST_F(CameraTest, CrouchTogglesAndJumpLandsAfterFiftyFrameTimes) {
-    Camera& camera = *playerCamera;
-    keys.press(key::tab);
-    camera.processActionKeys(nullptr);
-    EXPECT_FLOAT_EQ(camera.position.y, 7.5f);
-    camera.processActionKeys(nullptr);
-    EXPECT_FLOAT_EQ(camera.position.y, 8.0f);
-    camera.processActionKeys(nullptr);
-    keys.releaseAll();
+TEST(Camera, CrouchTogglesAndAJumpLandsFiftyFrameTimesLater) {
+    GameDriver game(GameDriver::Rendering::recorded, GameDriver::FirstFrame::run, binaryFrame);
+    EXPECT_FLOAT_EQ(playerCamera->moveStep, binaryFrame);
+    const auto tab = [&game] {
+        game.press(key::tab);
+        game.release(key::tab);
+    };
+    tab();
+    EXPECT_FLOAT_EQ(playerCamera->position.y, 7.5f);
+    tab();
+    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.0f);
+    tab();
 
     // Jumping from a crouch goes to the standing height plus 0.3.
-    keys.press(key::space);
-    camera.processActionKeys(nullptr);
-    keys.releaseAll();
-    EXPECT_TRUE(camera.jumping);
-    EXPECT_FLOAT_EQ(camera.position.y, 8.3f);
-
-    // No crouch and no second jump while in the air.
-    keys.press(key::tab);
-    keys.press(key::space);
-    camera.processActionKeys(nullptr);
-    keys.releaseAll();
-    EXPECT_FLOAT_EQ(camera.position.y, 8.3f);
-
-    // A frame time that sums exactly in binary, so the landing frame is exact.
+    game.press(key::space);
+    EXPECT_TRUE(playerCamera->jumping);
+    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.3f);
     int frames = 0;
-    while (camera.jumping && frames < 100) {
-        frame(0.015625f);
+    game.release(key::space);
+    ++frames;
+    // No crouch and no second jump while in the air.
+    game.pressTogether(key::tab, key::space);
+    ++frames;
+    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.3f);
+    game.release(key::tab);
+    game.release(key::space);
+    frames += 2;
+    while (playerCamera->jumping && frames < 100) {
+        game.frame();
         ++frames;
     }
     EXPECT_EQ(frames, 50);
-    EXPECT_NEAR(camera.position.y, 8.0f, 1e-5f);
-    EXPECT_FLOAT_EQ(camera.jumpTimer, 0.0f);
+    EXPECT_NEAR(playerCamera->position.y, 8.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(playerCamera->jumpTimer, 0.0f);
 }
 
-TEST_F(CameraTest, OnlyAJumpLandsEvenWithAZeroFrameTime) {
+TEST(Camera, OnlyAJumpLandsEvenWithAZeroFrameTime) {
     // A player flying above the standing height is not pulled down by a frame of length 0.
+    GameDriver game(GameDriver::Rendering::recorded, GameDriver::FirstFrame::run, 0.0f);
     playerCamera->position.y = 9.3f;
-    frame(0.0f);
-    frame(0.0f);
+    game.frame();
+    game.frame();
     EXPECT_FLOAT_EQ(playerCamera->position.y, 9.3f);
 }
 
-TEST_F(CameraTest, LoweredStanceDropsOncePerActivation) {
-    Camera& camera = *playerCamera;
-    camera.lowered = true;
-    frame(0.016f);
-    frame(0.016f);
-    EXPECT_NEAR(camera.position.y, 7.8f, 1e-6f);
-    camera.lowered = false;
-    frame(0.016f);
-    EXPECT_NEAR(camera.position.y, 7.8f, 1e-6f);
-    camera.lowered = true;
-    frame(0.016f);
-    EXPECT_NEAR(camera.position.y, 7.6f, 1e-6f);
+TEST(Camera, TheLoweredStanceDropsOncePerActivationAndTheLightKeepsItsHeight) {
+    GameDriver game;
+    // The light follows the eye, 0.2 below it.
+    EXPECT_EQ(spotLight->position, glm::vec3(-3.0f, 7.8f, -1.0f));
+    game.press(key::q);
+    game.run(0.2f);
+    game.release(key::q);
+    const float eye = playerCamera->position.y;
+    EXPECT_GT(eye, 8.0f);
+    EXPECT_NEAR(spotLight->position.y, eye - 0.2f, 1e-6f);
+
+    // F6: the camera drops 0.2 once, level with the light, which keeps its height.
+    game.run(0.5f);
+    game.tapInOnePoll(key::f6);
+    game.run(0.6f);
+    EXPECT_NEAR(playerCamera->position.y, eye - 0.2f, 1e-5f);
+    EXPECT_NEAR(spotLight->position.y, eye - 0.2f, 1e-5f);
+    // Off (the light follows again, 0.2 below the eye) and on again: a second drop, level with
+    // the light once more.
+    game.tapInOnePoll(key::f6);
+    game.run(0.6f);
+    EXPECT_NEAR(spotLight->position.y, eye - 0.4f, 1e-5f);
+    game.tapInOnePoll(key::f6);
+    game.run(0.6f);
+    EXPECT_NEAR(playerCamera->position.y, eye - 0.4f, 1e-5f);
+    EXPECT_NEAR(spotLight->position.y, eye - 0.4f, 1e-5f);
 }
 
-TEST_F(CameraTest, LightFollowsTheEyeUnlessHeightLockedOrTesting) {
-    frame(0.016f);
-    EXPECT_EQ(spotLight->position, glm::vec3(-3.0f, 7.8f, -1.0f));
-
-    keys.press(key::q);
-    playerCamera->processMovementKeys(nullptr);
-    frame(0.016f);
-    EXPECT_NEAR(spotLight->position.y, playerCamera->position.y - 0.2f, 1e-6f);
-
-    // The lowered stance: the camera drops while the light keeps its height, level with the eye.
-    const float lightHeight = spotLight->position.y;
-    spotLight->heightLocked = true;
-    playerCamera->lowered = true;
-    frame(0.016f);
-    EXPECT_FLOAT_EQ(spotLight->position.y, lightHeight);
-    EXPECT_NEAR(playerCamera->position.y, lightHeight, 1e-5f);
-
+TEST(Camera, InTestingModeTheLightStaysWhereItIs) {
+    GameDriver game;
     testingMode = true;
     spotLight->position = glm::vec3(0.0f, 0.0f, 1.5f);
     playerCamera->position = glm::vec3(5.0f, 5.0f, 5.0f);
-    frame(0.016f);
+    game.frame();
     EXPECT_EQ(spotLight->position, glm::vec3(0.0f, 0.0f, 1.5f));
+    testingMode = false;
 }
 
 }  // namespace
