@@ -5,11 +5,17 @@
 // fixed light under the lawn, where it lights nothing in view, so the shadow map plays no part in
 // the picture: the shadow pass culls with the player's frustum, so with culling on an object out
 // of view casts no shadow into it (the testing light's own place reaches a corner of level 1).
+//
+// The same frames, lit by the torch the player carries, also match committed pictures of every
+// level, culling on and off, so work on the passes' speed cannot change what the player sees.
+// VELMORA_UPDATE_REFERENCE=1 writes new pictures.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +34,7 @@
 #include "scene/Renderer.h"
 #include "support/GameDriver.h"
 #include "support/GlContext.h"
+#include "support/Reference.h"
 
 namespace {
 
@@ -178,6 +185,62 @@ TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
     viewFrustumMode = false;
     testingMode = false;
     visibility = 1.0f;
+}
+
+// The lit rooms of the four levels, as the benchmark looks at them.
+const Pose levelViews[] = {
+    {1, {-3.0f, 8.0f, -1.0f}, {-3.0f, 7.6f, -4.0f}, "level 1"},
+    {2, {-5.4f, 9.3f, -1.0f}, {-6.5f, 8.4f, -1.0f}, "level 2"},
+    {3, {-3.0f, 9.3f, -0.2f}, {-3.0f, 8.9f, -3.0f}, "level 3"},
+    {4, {-2.5f, 9.3f, 0.9f}, {-2.5f, 8.7f, 2.6f}, "level 4"},
+};
+
+std::vector<unsigned char> topRowFirst(const std::vector<unsigned char>& bottomFirst) {
+    std::vector<unsigned char> flipped(bottomFirst.size());
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(bottomFirst.begin() + static_cast<std::ptrdiff_t>(row * y), row,
+                    flipped.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
+    }
+    return flipped;
+}
+
+TEST_F(CullingFrames, EveryLevelLitByTheTorchLooksAsItDid) {
+    GameDriver driver(GameDriver::Rendering::installed);
+    windowWidth = width;
+    windowHeight = height;
+    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), width, height);
+    setScriptedPresent(keepPresented);
+    driver.frame();
+    driver.frame();
+    const bool update = std::getenv("VELMORA_UPDATE_REFERENCE") != nullptr;
+    for (const Pose& view : levelViews) {
+        for (const bool culling : {false, true}) {
+            SCOPED_TRACE(std::string(view.what) + (culling ? ", culled" : ""));
+            const std::vector<unsigned char> picture =
+                topRowFirst(shoot(driver, view, culling).pixels);
+            const std::string name = "culling_level" + std::to_string(view.level);
+            const std::string reference =
+                std::string(VELMORA_SOURCE_DIR) + "/tests/gl/reference/" + name + ".png";
+            if (update && !culling) {
+                writePng(reference.c_str(), width, height, picture.data());
+            }
+            const PictureDifference difference =
+                compareWithReference(picture, width, height, reference);
+            ASSERT_TRUE(difference.referenceRead) << reference;
+            // Another driver may round a few edge pixels differently; this one matches exactly.
+            EXPECT_LE(difference.largest, 96);
+            EXPECT_LE(difference.differingShare, 0.002);
+            if (difference.largest != 0) {
+                writeFrame(name + (culling ? "_culled" : "_all"),
+                           shoot(driver, view, culling).pixels);
+                std::cout << view.what << (culling ? " culled" : "") << ": largest difference "
+                          << difference.largest << "\n";
+            }
+        }
+    }
+    EXPECT_EQ(driver.console(), "");
+    viewFrustumMode = false;
 }
 
 }  // namespace
