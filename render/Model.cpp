@@ -6,12 +6,42 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 
 #include "render/Texture.h"
 
 bool shadowPassActive = false;
+
+namespace {
+
+// The centre of the vertices' bounding box, and the largest distance from it to a vertex.
+BoundingSphere sphereAround(const std::vector<Mesh>& meshes) {
+    BoundingSphere sphere;
+    bool any = false;
+    glm::vec3 low(0.0f);
+    glm::vec3 high(0.0f);
+    for (const Mesh& mesh : meshes) {
+        for (const Vertex& vertex : mesh.vertices) {
+            low = any ? glm::min(low, vertex.position) : vertex.position;
+            high = any ? glm::max(high, vertex.position) : vertex.position;
+            any = true;
+        }
+    }
+    if (!any) {
+        return sphere;
+    }
+    sphere.centre = 0.5f * (low + high);
+    for (const Mesh& mesh : meshes) {
+        for (const Vertex& vertex : mesh.vertices) {
+            sphere.radius = std::max(sphere.radius, glm::length(vertex.position - sphere.centre));
+        }
+    }
+    return sphere;
+}
+
+}  // namespace
 
 Model::Model(const std::string& path, Shader* program) : shader(program) {
     loadModel(path);
@@ -43,6 +73,7 @@ void Model::loadModel(const std::string& path) {
     }
     directory = path.substr(0, path.find_last_of('/'));
     processNode(scene->mRootNode, scene);
+    bounds = sphereAround(meshes);
 }
 
 void Model::processNode(const aiNode* node, const aiScene* scene) {

@@ -3,12 +3,21 @@
 #include <string>
 #include <vector>
 
+#include <glm/glm.hpp>
+
 #include "render/Mesh.h"
 
 struct aiMaterial;
 struct aiMesh;
 struct aiNode;
 struct aiScene;
+
+// A sphere holding every vertex of a model, in the model's own coordinates (the frame its model
+// matrix maps into the world). A model without vertices has radius 0 at the origin.
+struct BoundingSphere {
+    glm::vec3 centre{0.0f};
+    float radius = 0.0f;
+};
 
 // True while the shadow pass draws: models then draw bare geometry without textures.
 extern bool shadowPassActive;
@@ -30,6 +39,8 @@ public:
     bool nearest = false;
     bool mipmapping = false;
     bool mipmapLinear = false;
+    // Computed once at load from every mesh's vertices; the view-frustum test uses it.
+    BoundingSphere bounds;
 
 private:
     void loadModel(const std::string& path);

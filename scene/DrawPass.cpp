@@ -118,10 +118,6 @@ std::span<const DrawEntry> levelObjects() {
     return {};
 }
 
-glm::vec3 translationOf(const glm::mat4& matrix) {
-    return glm::vec3(matrix[3]);
-}
-
 void draw(unsigned int program, const DrawEntry& entry) {
     drawEntry(program, entry);
     ++renderedObjects;
@@ -161,7 +157,7 @@ void drawSceneCulled(const Shader& shader) {
     drawHouse(program);
     bool first = true;
     for (const DrawEntry& entry : std::span(alwaysDrawn).subspan(1)) {
-        const bool visible = sphereInFrustum(frustum, translationOf(*entry.matrix));
+        const bool visible = entryInFrustum(frustum, entry);
         // "power" is set only on the path where the first door is drawn; a program keeps the
         // value of earlier passes otherwise.
         if (first && visible) {
@@ -173,7 +169,7 @@ void drawSceneCulled(const Shader& shader) {
         }
     }
     for (const DrawEntry& entry : levelObjects()) {
-        if (sphereInFrustum(frustum, translationOf(*entry.matrix))) {
+        if (entryInFrustum(frustum, entry)) {
             draw(program, entry);
         }
     }

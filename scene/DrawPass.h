@@ -7,6 +7,6 @@ class Shader;
 // (with the depth program) and the main pass alike; counts what it draws in renderedObjects.
 void drawScene(const Shader& shader);
 
-// The same pass, skipping every object but the house whose unit sphere lies outside the player's
-// view frustum. Skipped objects are neither uploaded nor counted.
+// The same pass, skipping every object but the house whose bounding sphere lies outside the
+// player's view frustum. Skipped objects are neither uploaded nor counted.
 void drawSceneCulled(const Shader& shader);

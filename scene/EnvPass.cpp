@@ -24,28 +24,29 @@ const DrawEntry level4Reflecting[] = {
 };
 
 // Visibility of an object; without culling everything is visible.
-using VisibilityTest = bool (*)(const Frustum& frustum, const glm::mat4& matrix);
+using VisibilityTest = bool (*)(const Frustum& frustum, const DrawEntry& entry);
 
-bool alwaysVisible(const Frustum&, const glm::mat4&) {
+bool alwaysVisible(const Frustum&, const DrawEntry&) {
     return true;
 }
 
-bool insideFrustum(const Frustum& frustum, const glm::mat4& matrix) {
-    return sphereInFrustum(frustum, glm::vec3(matrix[3]));
+bool insideFrustum(const Frustum& frustum, const DrawEntry& entry) {
+    return entryInFrustum(frustum, entry);
 }
 
 // The environment cube, then in level 4 the plate, the test object and the labyrinth; counted
 // when asked to (the environment cube never is).
 void drawReflectingObjects(unsigned int program, const Frustum& frustum, VisibilityTest isVisible,
                            bool count) {
-    if (isVisible(frustum, envCubeTransform)) {
-        drawEntry(program, {&envCubeModel, &envCubeTransform});
+    const DrawEntry cube = {&envCubeModel, &envCubeTransform};
+    if (isVisible(frustum, cube)) {
+        drawEntry(program, cube);
     }
     if (currentLevel != 4) {
         return;
     }
     for (const DrawEntry& object : level4Reflecting) {
-        if (isVisible(frustum, *object.matrix)) {
+        if (isVisible(frustum, object)) {
             drawEntry(program, object);
             renderedObjects += count ? 1 : 0;
         }

@@ -1,12 +1,12 @@
 #include "scene/Frustum.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr float nearDistance = 0.1f;
 // Only orients the side planes through the far corners; nothing limits the depth.
 constexpr float farDistance = 20.0f;
-constexpr float sphereRadius = 1.0f;
 
 Plane planeThrough(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c) {
     Plane plane;
@@ -48,12 +48,28 @@ Frustum buildFrustum(const glm::vec3& position, const glm::vec3& front, int widt
     return frustum;
 }
 
-bool sphereInFrustum(const Frustum& frustum, const glm::vec3& centre) {
+bool sphereInFrustum(const Frustum& frustum, const glm::vec3& centre, float radius) {
     for (const Plane& plane : frustum.planes) {
         // A not-a-number distance compares false, so undefined planes cull nothing.
-        if (glm::dot(plane.normal, centre) + plane.distance < -sphereRadius) {
+        if (glm::dot(plane.normal, centre) + plane.distance < -radius) {
             return false;
         }
     }
     return true;
+}
+
+float largestAxisScale(const glm::mat4& matrix) {
+    const glm::vec3 axes[3] = {glm::vec3(matrix[0]), glm::vec3(matrix[1]), glm::vec3(matrix[2])};
+    // The largest stretch is the square root of the largest eigenvalue of the axes' Gram matrix,
+    // which no row's sum of magnitudes falls below. For perpendicular axes the Gram matrix is
+    // diagonal and this is exactly the longest axis.
+    float largest = 0.0f;
+    for (const glm::vec3& row : axes) {
+        float sum = 0.0f;
+        for (const glm::vec3& column : axes) {
+            sum += std::fabs(glm::dot(row, column));
+        }
+        largest = std::max(largest, sum);
+    }
+    return std::sqrt(largest);
 }

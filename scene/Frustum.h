@@ -18,5 +18,10 @@ struct Frustum {
 // straight up or down leaves the planes undefined (not-a-number), which lets every object pass.
 Frustum buildFrustum(const glm::vec3& position, const glm::vec3& front, int width, int height);
 
-// True when a sphere of radius 1 at the centre may be visible.
-bool sphereInFrustum(const Frustum& frustum, const glm::vec3& centre);
+// True when a sphere of the given radius about the centre may be visible: no plane has the whole
+// sphere on its outer side.
+bool sphereInFrustum(const Frustum& frustum, const glm::vec3& centre, float radius);
+
+// How much the matrix stretches a length at most: its largest axis scale when its axes are
+// perpendicular (every placement of the game), and an upper bound of it when they are not.
+float largestAxisScale(const glm::mat4& matrix);

@@ -76,6 +76,16 @@ Frustum playerFrustum() {
     return buildFrustum(eye, front, windowWidth, windowHeight);
 }
 
+bool entryInFrustum(const Frustum& frustum, const DrawEntry& entry) {
+    const glm::mat4& matrix = *entry.matrix;
+    if (!*entry.model) {
+        return sphereInFrustum(frustum, glm::vec3(matrix[3]), 0.0f);
+    }
+    const BoundingSphere& bounds = (*entry.model)->bounds;
+    const glm::vec3 centre(matrix * glm::vec4(bounds.centre, 1.0f));
+    return sphereInFrustum(frustum, centre, bounds.radius * largestAxisScale(matrix));
+}
+
 void drawEntry(unsigned int program, const DrawEntry& entry) {
     if (!*entry.model) {
         return;

@@ -31,6 +31,11 @@ struct DrawEntry {
     glm::mat4* matrix;
 };
 
+// The view-frustum test of one entry: its model's bounding sphere carried by the entry's matrix
+// (the centre transformed, the radius times the matrix's largest scale). A model that was never
+// loaded is tested as a point at the matrix's translation.
+bool entryInFrustum(const Frustum& frustum, const DrawEntry& entry);
+
 // Uploads the entry's model matrix, copies the texture options into its model and draws it. A
 // model that was never loaded draws nothing.
 void drawEntry(unsigned int program, const DrawEntry& entry);

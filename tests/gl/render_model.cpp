@@ -1,5 +1,6 @@
 // Model loading: node order, the per-model texture cache, import failures, files without normals or
-// texture coordinates, materials with several maps and faces that name missing vertices.
+// texture coordinates, materials with several maps, faces that name missing vertices and the
+// bounding sphere.
 
 #include <GL/glew.h>
 #include <assimp/Exporter.hpp>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,6 +118,23 @@ TEST_F(ModelTest, MissingFileGivesOneErrorLineAndAnEmptyModel) {
     EXPECT_GT(out.size(), std::string("ERROR::ASSIMP:: \n").size()) << "names the reason";
     EXPECT_EQ(out.find('\n'), out.size() - 1) << "exactly one line";
     EXPECT_TRUE(model->meshes.empty());
+}
+
+TEST_F(ModelTest, BoundingSphereHoldsTheVerticesOfEveryMesh) {
+    // Two objects, two meshes: the box around both runs from (-1, 0, -2) to (5, 2, 0).
+    const Model model(dir.write("two.obj",
+                                "o a\nv -1 0 0\nv 1 0 0\nv 0 2 0\nf 1 2 3\n"
+                                "o b\nv 5 0 0\nv 5 1 -2\nv 4 0 -2\nf 4 5 6\n"),
+                      &samplerShader());
+    ASSERT_EQ(model.meshes.size(), 2u);
+    EXPECT_EQ(model.bounds.centre, glm::vec3(2.0f, 1.0f, -1.0f));
+    // The farthest corners from the centre: (-1, 0, 0) and (5, 0, 0), both sqrt(9 + 1 + 1).
+    EXPECT_FLOAT_EQ(model.bounds.radius, std::sqrt(11.0f));
+
+    std::unique_ptr<Model> missing;
+    fixture::stdoutOf(
+        [&] { missing = std::make_unique<Model>(dir.file("absent.obj"), &samplerShader()); });
+    EXPECT_EQ(missing->bounds.radius, 0.0f);
 }
 
 TEST_F(ModelTest, ObjWithoutNormalsOrTextureCoordinatesGetsZeros) {

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include <glm/gtc/matrix_transform.hpp>
+
 #include "scene/Frustum.h"
 #include "scene/PassSetup.h"
 #include "scene/ShadowPass.h"
@@ -14,7 +16,7 @@ class FrustumTest : public testing::Test {
 protected:
     bool visible(float x, float y, float z, glm::vec3 front = {0.0f, 0.0f, -1.0f}) const {
         const Frustum frustum = buildFrustum(glm::vec3(0.0f), front, 1600, 900);
-        return sphereInFrustum(frustum, glm::vec3(x, y, z));
+        return sphereInFrustum(frustum, glm::vec3(x, y, z), 1.0f);
     }
 };
 
@@ -50,6 +52,30 @@ TEST_F(FrustumTest, FrontLengthDoesNotMatterAndLookingStraightUpCullsNothing) {
     EXPECT_TRUE(visible(0.0f, -50.0f, 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)));
     EXPECT_TRUE(visible(0.0f, 0.0f, 30.0f, glm::vec3(0.0f, -2.0f, 0.0f)));
     EXPECT_TRUE(visible(0.0f, 0.0f, 30.0f, glm::vec3(0.0f)));
+}
+
+TEST(FrustumSphere, RadiusWidensTheTestAndTheScaleBoundsEveryStretch) {
+    const Frustum frustum = buildFrustum(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, -1.0f), 1600, 900);
+    // The near plane at z = -0.1: a sphere at z = 5.9 reaches it with radius 6.
+    EXPECT_TRUE(sphereInFrustum(frustum, glm::vec3(0.0f, 0.0f, 5.89f), 6.0f));
+    EXPECT_FALSE(sphereInFrustum(frustum, glm::vec3(0.0f, 0.0f, 5.91f), 6.0f));
+    EXPECT_FALSE(sphereInFrustum(frustum, glm::vec3(0.0f, 0.0f, 0.11f), 0.0f));
+
+    // Perpendicular axes: exactly the longest one.
+    glm::mat4 placed = glm::translate(glm::mat4(1.0f), glm::vec3(3.0f, -2.0f, 7.0f));
+    placed = glm::rotate(placed, 67.5f, glm::vec3(0.3f, 1.0f, 0.2f));
+    placed = glm::scale(placed, glm::vec3(0.2f, 0.5f, 0.3f));
+    EXPECT_NEAR(largestAxisScale(placed), 0.5f, 1e-5f);
+    // A stretch turned afterwards shears the axes; the figure still bounds every length's growth.
+    glm::mat4 sheared = glm::scale(glm::mat4(1.0f), glm::vec3(2.0f, 1.0f, 1.0f));
+    sheared = glm::rotate(sheared, 0.7853982f, glm::vec3(0.0f, 0.0f, 1.0f));
+    const float bound = largestAxisScale(sheared);
+    EXPECT_GE(bound, 2.0f - 1e-5f);
+    EXPECT_LE(bound, 2.5f);
+    for (const glm::vec3& v : {glm::vec3(1, 0, 0), glm::vec3(1, 1, 0), glm::vec3(1, -1, 0.5f)}) {
+        EXPECT_LE(glm::length(glm::vec3(sheared * glm::vec4(v, 0.0f))),
+                  bound * glm::length(v) + 1e-5f);
+    }
 }
 
 TEST(ShadowPassMath, DepthOffsetFollowsTheViewDirection) {

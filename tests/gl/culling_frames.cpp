@@ -1,0 +1,246 @@
+// View-frustum culling leaves out only what cannot be seen: from many eyes in every level (in the
+// rooms, close to walls, looking up and down, at the maze relief and through a window at the
+// mirror sculpture) the real game's frame with culling on equals the frame with it off to the
+// pixel, while looking away still draws fewer objects. The game runs in testing mode with the
+// fixed light under the lawn, where it lights nothing in view, so the shadow map plays no part in
+// the picture: the shadow pass culls with the player's frustum, so with culling on an object out
+// of view casts no shadow into it (the testing light's own place reaches a corner of level 1).
+//
+// The same frames, lit by the torch the player carries, also match committed pictures of every
+// level, culling on and off, so work on the passes' speed cannot change what the player sees.
+// VELMORA_UPDATE_REFERENCE=1 writes new pictures.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <GLFW/glfw3.h>
+
+#include "app/Game.h"
+#include "app/ScriptedWindow.h"
+#include "camera/Camera.h"
+#include "camera/Light.h"
+#include "camera/Settings.h"
+#include "game/GameState.h"
+#include "game/Layout.h"
+#include "render/Assets.h"
+#include "scene/RenderOptions.h"
+#include "scene/Renderer.h"
+#include "support/GameDriver.h"
+#include "support/GlContext.h"
+#include "support/Reference.h"
+
+namespace {
+
+constexpr int width = 320;
+constexpr int height = 240;
+
+// The picture of the last presented frame, bottom row first.
+std::vector<unsigned char> presented(static_cast<size_t>(width) * height * 3);
+
+void keepPresented(GLFWwindow*) {
+    readPixelsRgb(width, height, presented.data());
+}
+
+struct Pose {
+    int level = 1;
+    glm::vec3 eye{0.0f};
+    glm::vec3 target{0.0f};
+    const char* what = "";
+};
+
+// Eye heights: 0.7 above the level-1 floor (7.3), 0.76 above the second storey's (8.54).
+const Pose poses[] = {
+    {1, {-3.0f, 8.0f, -1.0f}, {-3.0f, 7.6f, -4.0f}, "level 1 from the start"},
+    {1, {-2.0f, 8.0f, -3.5f}, {2.2f, 7.3f, -3.5f}, "the sculpture through the east window"},
+    {1, {-1.0f, 8.0f, -1.6f}, {2.2f, 7.6f, -3.5f}, "the sculpture, slanting"},
+    {1, {-0.3f, 8.0f, -2.0f}, {5.0f, 8.0f, -2.0f}, "close to the east wall"},
+    {1, {-4.5f, 8.0f, -0.5f}, {-4.5f, 8.0f, -5.0f}, "along the west wall"},
+    {1, {-2.2f, 8.0f, -2.8f}, {-2.2f, 7.3f, -3.5f}, "down at the box"},
+    {1, {-3.0f, 8.0f, -2.0f}, {-3.0f, 9.5f, -3.0f}, "up at the ceiling"},
+    {1, {-2.5f, 8.0f, -5.2f}, {-2.5f, 8.0f, 2.0f}, "back towards the partition"},
+    {1, {-2.0f, 8.0f, 0.3f}, {-2.0f, 7.8f, 3.0f}, "into the partition"},
+    {2, {-5.4f, 9.3f, -1.0f}, {-5.4f, 9.3f, -4.0f}, "level 2 from the board"},
+    {2, {-5.4f, 9.3f, -1.0f}, {-6.5f, 8.4f, -1.0f}, "down at the board"},
+    {2, {-5.0f, 9.3f, -0.4f}, {-6.0f, 8.8f, -1.4f}, "across the landing"},
+    {2, {-6.4f, 9.3f, -1.6f}, {-4.0f, 9.0f, -0.4f}, "out of the tower"},
+    {2, {-5.4f, 9.3f, -0.3f}, {-5.4f, 10.6f, -1.0f}, "up the shaft"},
+    {2, {-6.5f, 9.3f, -1.0f}, {-9.0f, 9.3f, -1.0f}, "at the tower's west wall"},
+    {2, {-5.2f, 9.3f, -1.7f}, {-5.2f, 9.3f, 1.0f}, "north through the tower"},
+    {3, {-3.0f, 9.3f, -0.2f}, {-3.0f, 8.9f, -3.0f}, "level 3 from the door"},
+    {3, {-3.0f, 9.3f, -1.0f}, {-2.0f, 8.6f, -3.0f}, "down at a statue"},
+    {3, {-0.4f, 9.3f, -4.0f}, {-0.7f, 8.65f, -5.0f}, "at the box in the corner"},
+    {3, {-4.4f, 9.3f, -5.1f}, {0.0f, 9.3f, -5.1f}, "along the south wall"},
+    {3, {-2.5f, 9.3f, -3.5f}, {-2.5f, 11.0f, -2.5f}, "up at the bay"},
+    {3, {-2.5f, 9.3f, -2.0f}, {-2.5f, 9.0f, 3.0f}, "away from the statues"},
+    {3, {-0.3f, 9.3f, -0.5f}, {5.0f, 9.0f, -0.5f}, "at the east wall"},
+    {3, {-1.5f, 9.3f, -2.5f}, {-6.0f, 9.3f, -2.5f}, "west over the statues"},
+    {4, {-2.5f, 9.3f, 0.9f}, {-2.5f, 8.7f, 2.6f}, "level 4 from the door"},
+    {4, {-2.5f, 9.3f, 2.2f}, {-2.5f, 8.54f, 1.1f}, "down at the maze"},
+    {4, {-1.0f, 9.3f, 1.0f}, {-3.0f, 8.54f, 1.1f}, "the maze from the east"},
+    {4, {-4.2f, 9.3f, 3.2f}, {-2.5f, 8.54f, 1.1f}, "the maze from the corner"},
+    {4, {-3.5f, 9.3f, 1.5f}, {-3.95f, 8.6f, 2.0f}, "down at a hidden box"},
+    {4, {-0.3f, 9.3f, 2.0f}, {-0.3f, 9.3f, 5.0f}, "close to the north wall"},
+    {4, {-2.5f, 9.3f, 2.0f}, {-2.5f, 11.0f, 1.0f}, "up at the ceiling"},
+    {4, {-1.2f, 9.3f, 3.3f}, {-1.2f, 9.1f, -2.0f}, "back towards the partition"},
+};
+
+class CullingFrames : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(VELMORA_RUN_DIR), 0);
+        window = startHiddenGame(width, height, true);
+        ASSERT_NE(window, nullptr);
+    }
+    static void TearDownTestSuite() {
+        renderer.releaseAssets();
+        glfwTerminate();
+    }
+    static GLFWwindow* window;
+};
+GLFWwindow* CullingFrames::window = nullptr;
+
+struct Shot {
+    std::vector<unsigned char> pixels;
+    int drawn = 0;
+};
+
+// One frame of the game from the pose. The rules start afresh for every frame, so whatever they
+// move in it (the statues creep while the player looks away) moves the same with culling on
+// and off.
+Shot shoot(GameDriver& driver, const Pose& pose, bool culling) {
+    resetGameState();
+    layoutScene();
+    currentLevel = pose.level;
+    viewFrustumMode = culling;
+    renderer.setBlending(false);
+    driver.placeCamera(pose.eye, pose.target);
+    driver.frame();
+    return {presented, renderedObjects};
+}
+
+int differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    int count = 0;
+    for (size_t i = 0; i + 2 < a.size(); i += 3) {
+        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
+    }
+    return count;
+}
+
+// Written for a look when a frame differs (top row first).
+void writeFrame(const std::string& name, const std::vector<unsigned char>& bottomFirst) {
+    std::vector<unsigned char> topFirst(bottomFirst.size());
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(bottomFirst.begin() + static_cast<std::ptrdiff_t>(row * y), row,
+                    topFirst.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
+    }
+    const std::string path = std::string(VELMORA_TEST_OUTPUT_DIR) + "/" + name + ".png";
+    writePng(path.c_str(), width, height, topFirst.data());
+}
+
+TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
+    GameDriver driver(GameDriver::Rendering::installed);
+    // The driver sets the game up for a window of its own size and with the light following the
+    // player; this window is smaller and in testing mode.
+    windowWidth = width;
+    windowHeight = height;
+    testingMode = true;
+    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), width, height);
+    spotLight->position = glm::vec3(0.0f, -20.0f, 1.5f);
+    // The house well lit, so every surface shows in its own colours.
+    visibility = 10.0f;
+    setScriptedPresent(keepPresented);
+    // The first frames are drawn unculled, as the game starts: every program has its "power".
+    driver.frame();
+    driver.frame();
+    const bool writeAll = std::getenv("VELMORA_WRITE_FRAMES") != nullptr;
+    int lessDrawn[5] = {0, 0, 0, 0, 0};
+    int index = 0;
+    for (const Pose& pose : poses) {
+        SCOPED_TRACE("level " + std::to_string(pose.level) + ", " + pose.what);
+        const Shot all = shoot(driver, pose, false);
+        const Shot culled = shoot(driver, pose, true);
+        const int differing = differingPixels(all.pixels, culled.pixels);
+        EXPECT_EQ(differing, 0);
+        if (differing != 0 || writeAll) {
+            const std::string name = "culling_pose" + std::to_string(index);
+            writeFrame(name + "_all", all.pixels);
+            writeFrame(name + "_culled", culled.pixels);
+        }
+        EXPECT_LE(culled.drawn, all.drawn);
+        lessDrawn[pose.level] += culled.drawn < all.drawn ? 1 : 0;
+        ++index;
+    }
+    for (int level = 1; level <= 4; ++level) {
+        EXPECT_GT(lessDrawn[level], 0) << "culling left nothing out in level " << level;
+    }
+    EXPECT_EQ(driver.console(), "");
+    viewFrustumMode = false;
+    testingMode = false;
+    visibility = 1.0f;
+}
+
+// The lit rooms of the four levels, as the benchmark looks at them.
+const Pose levelViews[] = {
+    {1, {-3.0f, 8.0f, -1.0f}, {-3.0f, 7.6f, -4.0f}, "level 1"},
+    {2, {-5.4f, 9.3f, -1.0f}, {-6.5f, 8.4f, -1.0f}, "level 2"},
+    {3, {-3.0f, 9.3f, -0.2f}, {-3.0f, 8.9f, -3.0f}, "level 3"},
+    {4, {-2.5f, 9.3f, 0.9f}, {-2.5f, 8.7f, 2.6f}, "level 4"},
+};
+
+std::vector<unsigned char> topRowFirst(const std::vector<unsigned char>& bottomFirst) {
+    std::vector<unsigned char> flipped(bottomFirst.size());
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(bottomFirst.begin() + static_cast<std::ptrdiff_t>(row * y), row,
+                    flipped.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
+    }
+    return flipped;
+}
+
+TEST_F(CullingFrames, EveryLevelLitByTheTorchLooksAsItDid) {
+    GameDriver driver(GameDriver::Rendering::installed);
+    windowWidth = width;
+    windowHeight = height;
+    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), width, height);
+    setScriptedPresent(keepPresented);
+    driver.frame();
+    driver.frame();
+    const bool update = std::getenv("VELMORA_UPDATE_REFERENCE") != nullptr;
+    for (const Pose& view : levelViews) {
+        for (const bool culling : {false, true}) {
+            SCOPED_TRACE(std::string(view.what) + (culling ? ", culled" : ""));
+            const std::vector<unsigned char> picture =
+                topRowFirst(shoot(driver, view, culling).pixels);
+            const std::string name = "culling_level" + std::to_string(view.level);
+            const std::string reference =
+                std::string(VELMORA_SOURCE_DIR) + "/tests/gl/reference/" + name + ".png";
+            if (update && !culling) {
+                writePng(reference.c_str(), width, height, picture.data());
+            }
+            const PictureDifference difference =
+                compareWithReference(picture, width, height, reference);
+            ASSERT_TRUE(difference.referenceRead) << reference;
+            // Another driver may round a few edge pixels differently; this one matches exactly.
+            EXPECT_LE(difference.largest, 96);
+            EXPECT_LE(difference.differingShare, 0.002);
+            if (difference.largest != 0) {
+                writeFrame(name + (culling ? "_culled" : "_all"),
+                           shoot(driver, view, culling).pixels);
+                std::cout << view.what << (culling ? " culled" : "") << ": largest difference "
+                          << difference.largest << "\n";
+            }
+        }
+    }
+    EXPECT_EQ(driver.console(), "");
+    viewFrustumMode = false;
+}
+
+}  // namespace
