@@ -1,34 +1,68 @@
-# Velmora: `make run` to play, `make test` to run every test. Both install what is missing first.
+# Velmora: `make run` to play, `make test` to run every test. Both install what is missing first,
+# and so does `make` alone. `make install` and `make package` install the game or make a .deb.
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX      ?= /usr/local
+DESTDIR     ?=
 
-.PHONY: all deps configure build run test test-asan asan bench soak fuzz clean format
+# The build's own makes would otherwise announce every folder they enter and leave.
+MAKEFLAGS += --no-print-directory
+
+# What the game needs to start from the run folder; the installed tree adds its icon.
+GAME_TARGETS    := velmora velmora_shaders velmora_data
+INSTALL_TARGETS := $(GAME_TARGETS) velmora_icon
+
+.PHONY: all deps configure build game run test test-asan asan bench soak fuzz clean format \
+	install package
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+# Keyed on the generated Makefile, not the cache: a configure that failed or was stopped leaves a
+# cache without a Makefile, and is then redone from scratch (--fresh), so that a compiler or
+# package installed since, or a bad CMAKE_FLAGS value given then, is not kept from that cache.
+$(BUILD)/Makefile: | deps
+	@command -v cmake >/dev/null 2>&1 || \
+		{ echo "cmake is missing: run 'make deps' as root or with sudo rights, then 'make' again" >&2; exit 1; }
+	cmake --fresh -S . -B $(BUILD) $(CMAKE_FLAGS)
 
-configure: $(BUILD)/CMakeCache.txt
+configure: $(BUILD)/Makefile
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The game reads its questions from the terminal and its data from the run directory.
-run: deps build
-	cd $(BUILD)/run && ./velmora
+# Only the game and its data, with nothing but cmake's progress lines.
+game: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(GAME_TARGETS)
 
-test: deps build
+# The game reads its questions from the terminal and its data from the run directory.
+run: game
+	@cd $(BUILD)/run && exec ./velmora
+
+test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The game under PREFIX (staged under DESTDIR when set): bin/velmora starts it in share/velmora.
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALL_TARGETS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of the installed game in $(BUILD)/, installed under /usr.
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALL_TARGETS)
+	cd $(BUILD) && cpack -G DEB
+
+# --fresh for a build folder whose last configure did not finish (see $(BUILD)/Makefile above).
+fresh_unless_configured = $(if $(wildcard $(1)/Makefile),,--fresh)
 
 # The same tests in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DVELMORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake $(call fresh_unless_configured,$(ASAN_BUILD)) -S . -B $(ASAN_BUILD) \
+		-DVELMORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 test-asan: asan
@@ -60,7 +94,7 @@ FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz:
 	VELMORA_FUZZ=1 bash scripts/install-deps.sh
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DVELMORA_FUZZ=ON -DVELMORA_SANITIZE=ON \
-		-DVELMORA_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	CC=clang CXX=clang++ cmake $(call fresh_unless_configured,$(FUZZ_BUILD)) -S . -B $(FUZZ_BUILD) \
+		-DVELMORA_FUZZ=ON -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target velmora_fuzz_assets velmora_data
 	bash tools/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
