@@ -11,6 +11,43 @@
 #include "render/Shader.h"
 #include "render/Texture.h"
 
+namespace {
+
+// The sampling mode last applied to each texture through a mesh, by texture name, so a draw
+// re-applies it only when the options changed (every draw of a frame asks for the same mode).
+// Filled while meshes are made; a mesh made anew with a texture forgets what was known of it, in
+// case the name was freed and reused.
+constexpr unsigned char unknownMode = 0xff;
+std::vector<unsigned char> appliedModes;
+
+unsigned char modeBits(bool nearest, bool mipmapLinear, bool mipmapping) {
+    return static_cast<unsigned char>((nearest ? 1 : 0) | (mipmapLinear ? 2 : 0) |
+                                      (mipmapping ? 4 : 0));
+}
+
+void forgetAppliedModes(const std::vector<Texture>& textures) {
+    for (const Texture& texture : textures) {
+        if (texture.id >= appliedModes.size()) {
+            appliedModes.resize(texture.id + 1, unknownMode);
+        }
+        appliedModes[texture.id] = unknownMode;
+    }
+}
+
+// Applies the mode to the texture bound on the active unit unless it already has it.
+void applySamplingModeOnce(unsigned int id, bool nearest, bool mipmapLinear, bool mipmapping) {
+    const unsigned char mode = modeBits(nearest, mipmapLinear, mipmapping);
+    if (id < appliedModes.size() && appliedModes[id] == mode) {
+        return;
+    }
+    applySamplingMode(nearest, mipmapLinear, mipmapping);
+    if (id < appliedModes.size()) {
+        appliedModes[id] = mode;
+    }
+}
+
+}  // namespace
+
 Mesh::Mesh(std::vector<Vertex> vertexList, std::vector<unsigned int> indexList,
            std::vector<Texture> textureList, Shader* program)
     : vertices(std::move(vertexList)),
@@ -19,6 +56,7 @@ Mesh::Mesh(std::vector<Vertex> vertexList, std::vector<unsigned int> indexList,
       shader(program) {
     clampIndices();
     resolveSamplers();
+    forgetAppliedModes(textures);
     setupMesh();
 }
 
@@ -81,26 +119,28 @@ void Mesh::setupMesh() {
 }
 
 void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping) {
+    GLint currentProgram = 0;
+    if (!textures.empty()) {
+        glGetIntegerv(GL_CURRENT_PROGRAM, &currentProgram);
+    }
+    draw(mipmapLinear, nearest, mipmapping, static_cast<unsigned int>(currentProgram));
+}
+
+void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram) {
     this->mipmapLinear = mipmapLinear;
     this->nearest = nearest;
     this->mipmapping = mipmapping;
     // A location belongs to one program. When another program is current (the reflection pass
     // draws models built for the main program), its own location of the sampler is used: the main
     // program's number could name an unrelated uniform there, a GL error on every draw.
-    GLint currentProgram = 0;
-    if (!textures.empty()) {
-        glGetIntegerv(GL_CURRENT_PROGRAM, &currentProgram);
-    }
-    const bool ownProgram =
-        shader != nullptr && static_cast<GLuint>(currentProgram) == shader->programId;
+    const bool ownProgram = shader != nullptr && currentProgram == shader->programId;
     for (size_t i = 0; i < textures.size(); ++i) {
         const auto unit = static_cast<GLint>(i);
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         GLint location = -1;
         if (i < samplerLocations.size()) {
             location = ownProgram ? samplerLocations[i]
-                                  : programUniformLocation(static_cast<GLuint>(currentProgram),
-                                                           samplerNames[i].c_str());
+                                  : programUniformLocation(currentProgram, samplerNames[i].c_str());
         }
         glUniform1i(location, unit);
         const GLenum error = glGetError();
@@ -108,7 +148,7 @@ void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping) {
             std::cout << error << "chainching texturesettings Mesh\n";
         }
         glBindTexture(GL_TEXTURE_2D, textures[i].id);
-        applySamplingMode(this->nearest, this->mipmapLinear, this->mipmapping);
+        applySamplingModeOnce(textures[i].id, this->nearest, this->mipmapLinear, this->mipmapping);
     }
     glBindVertexArray(vao);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);

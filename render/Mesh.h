@@ -35,8 +35,10 @@ public:
     Mesh(std::vector<Vertex> vertices, std::vector<unsigned int> indices,
          std::vector<Texture> textures, Shader* shader);
 
-    // Draws with the textures bound to units 0, 1, ... and the given sampling options.
+    // Draws with the textures bound to units 0, 1, ... and the given sampling options, under the
+    // program the caller has made current (asked of the driver when not given).
     void draw(bool mipmapLinear, bool nearest, bool mipmapping);
+    void draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram);
 
     unsigned int vao = 0;
     unsigned int vbo = 0;

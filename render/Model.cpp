@@ -48,6 +48,14 @@ Model::Model(const std::string& path, Shader* program) : shader(program) {
 }
 
 void Model::draw() {
+    GLint currentProgram = 0;
+    if (!shadowPassActive) {
+        glGetIntegerv(GL_CURRENT_PROGRAM, &currentProgram);
+    }
+    draw(static_cast<unsigned int>(currentProgram));
+}
+
+void Model::draw(unsigned int currentProgram) {
     if (shadowPassActive) {
         for (const Mesh& mesh : meshes) {
             glBindVertexArray(mesh.vao);
@@ -58,7 +66,7 @@ void Model::draw() {
         return;
     }
     for (Mesh& mesh : meshes) {
-        mesh.draw(mipmapLinear, nearest, mipmapping);
+        mesh.draw(mipmapLinear, nearest, mipmapping, currentProgram);
     }
 }
 

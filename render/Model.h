@@ -29,7 +29,9 @@ public:
     Model(const std::string& path, Shader* shader);
 
     // Draws every mesh; the caller has made a program current, set "tModel" and the options below.
+    // Passes that know the program they made current say so, which spares asking the driver.
     void draw();
+    void draw(unsigned int currentProgram);
 
     std::vector<Mesh> meshes;
     std::string directory;

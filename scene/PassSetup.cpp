@@ -96,5 +96,5 @@ void drawEntry(unsigned int program, const DrawEntry& entry) {
     model.nearest = nearestNeighborMode;
     model.mipmapping = mipMapping;
     model.mipmapLinear = mipMapLinear;
-    model.draw();
+    model.draw(program);
 }

@@ -6,10 +6,25 @@
 #include "scene/DepthPrepass.h"
 #include "scene/DrawPass.h"
 #include "scene/EnvPass.h"
+#include "scene/PassObserver.h"
 #include "scene/RenderOptions.h"
 #include "scene/ShadowPass.h"
 
+const PassObserver* passObserver = nullptr;
+
 namespace {
+
+void beginPass(FramePass pass) {
+    if (passObserver != nullptr) {
+        passObserver->begin(pass);
+    }
+}
+
+void endPass(FramePass pass) {
+    if (passObserver != nullptr) {
+        passObserver->end(pass);
+    }
+}
 
 // Blending and wireframe as last set through this table; with either on, every surface drawn
 // shows in the picture, so the depth pre-pass (which keeps only the nearest) is left out.
@@ -22,23 +37,27 @@ void setDefaults(int width, int height) {
 }
 
 void renderFrame() {
+    beginPass(FramePass::shadow);
     renderShadowPass();
+    endPass(FramePass::shadow);
+    // The window's clear and the main program's shadow set-up count to the main pass.
+    beginPass(FramePass::main);
     prepareMainPass();
+    endPass(FramePass::main);
     const bool prepass = depthPrepassEnabled && !blendingOn && !wireframeOn;
     if (prepass) {
+        beginPass(FramePass::depthPrepass);
         drawDepthPrepass();
+        endPass(FramePass::depthPrepass);
     }
-    if (viewFrustumMode) {
-        if (mainShader) {
-            drawSceneCulled(*mainShader);
-        }
-        drawEnvMappedObjectsCulled();
-    } else {
-        if (mainShader) {
-            drawScene(*mainShader);
-        }
-        drawEnvMappedObjects();
+    beginPass(FramePass::main);
+    if (mainShader) {
+        viewFrustumMode ? drawSceneCulled(*mainShader) : drawScene(*mainShader);
     }
+    endPass(FramePass::main);
+    beginPass(FramePass::environment);
+    viewFrustumMode ? drawEnvMappedObjectsCulled() : drawEnvMappedObjects();
+    endPass(FramePass::environment);
     if (prepass) {
         endDepthPrepass();
     }

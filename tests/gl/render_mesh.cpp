@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/Mesh.h"
@@ -126,6 +127,37 @@ TEST_F(MeshTest, SamplersAreNamedPerTypeUnitsCountFromZeroAndAreEmptiedAfterTheD
     EXPECT_EQ(fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER),
               GL_NEAREST_MIPMAP_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// A texture shared by two meshes takes each draw's options, whichever mesh drew it last and however
+// often the options switch back and forth.
+TEST_F(MeshTest, EveryDrawLeavesItsSamplingOptionsOnSharedTextures) {
+    const GLuint program = samplerShader().programId;
+    const unsigned int shared = solidTexture(0, 0, 255);
+    Mesh first(screenQuad(), quadIndices, {Texture{shared, "texture_diffuse", {}}},
+               &samplerShader());
+    Mesh second(screenQuad(), quadIndices, {Texture{shared, "texture_diffuse", {}}},
+                &samplerShader());
+    glUseProgram(program);
+    const auto filters = [shared] {
+        glBindTexture(GL_TEXTURE_2D, shared);
+        const GLint min =
+            fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER);
+        const GLint mag =
+            fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return std::make_pair(min, mag);
+    };
+    const std::pair<GLint, GLint> nearestMipmapped{GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST};
+    const std::pair<GLint, GLint> linear{GL_LINEAR, GL_LINEAR};
+    first.draw(true, true, true, program);
+    EXPECT_EQ(filters(), nearestMipmapped);
+    second.draw(false, false, false, program);
+    EXPECT_EQ(filters(), linear);
+    first.draw(true, true, true, program);
+    EXPECT_EQ(filters(), nearestMipmapped);
+    first.draw(false, false, false);
+    EXPECT_EQ(filters(), linear);
 }
 
 TEST_F(MeshTest, UnderAnotherProgramTheSamplerIsThatProgramsOwn) {

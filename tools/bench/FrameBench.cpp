@@ -21,6 +21,7 @@
 #include "render/Assets.h"
 #include "render/ShadowTarget.h"
 #include "render/Texture.h"
+#include "scene/PassObserver.h"
 #include "scene/PassSetup.h"
 #include "scene/RenderOptions.h"
 #include "scene/Renderer.h"
@@ -67,13 +68,65 @@ void applyPose(const Pose& pose, bool culling) {
 // Main-thread CPU time spent in the passes and in presenting, summed over the run.
 double submitCpu = 0.0;
 double presentCpu = 0.0;
+// Wall time of the last frame's swap and event poll.
+double presentWall = 0.0;
 
 // The frame loop presents through this: the swap, then the window system's own events.
 void presentFrame(GLFWwindow* window) {
     const double start = threadCpuSeconds();
+    const double wallStart = monotonicSeconds();
     glfwSwapBuffers(window);
     glfwPollEvents();
     presentCpu += threadCpuSeconds() - start;
+    presentWall = monotonicSeconds() - wallStart;
+}
+
+// Each pass of a frame gets a GL timer query (a pass may begin more than once) and its main-thread
+// CPU time. The queries are read after the frame was presented, when the driver has run them.
+constexpr int queriesPerFrame = 8;
+GLuint timerQueries[queriesPerFrame] = {};
+FramePass queryPass[queriesPerFrame] = {};
+int queriesUsed = 0;
+double passCpuStart = 0.0;
+double passCpu[framePassCount] = {};
+
+void beginTimedPass(FramePass pass) {
+    if (queriesUsed < queriesPerFrame) {
+        queryPass[queriesUsed] = pass;
+        glBeginQuery(GL_TIME_ELAPSED, timerQueries[queriesUsed]);
+    }
+    passCpuStart = threadCpuSeconds();
+}
+
+void endTimedPass(FramePass pass) {
+    passCpu[static_cast<int>(pass)] += threadCpuSeconds() - passCpuStart;
+    if (queriesUsed < queriesPerFrame) {
+        glEndQuery(GL_TIME_ELAPSED);
+        ++queriesUsed;
+    }
+}
+
+const PassObserver passTimer = {beginTimedPass, endTimedPass};
+
+// One frame's split, in milliseconds; clears the counters for the next frame.
+struct PassSplit {
+    double gpuMs[framePassCount] = {};
+    double cpuMs[framePassCount] = {};
+};
+
+PassSplit takePassSplit() {
+    PassSplit split;
+    for (int i = 0; i < queriesUsed; ++i) {
+        GLuint64 nanoseconds = 0;
+        glGetQueryObjectui64v(timerQueries[i], GL_QUERY_RESULT, &nanoseconds);
+        split.gpuMs[static_cast<int>(queryPass[i])] += static_cast<double>(nanoseconds) * 1e-6;
+    }
+    for (int pass = 0; pass < framePassCount; ++pass) {
+        split.cpuMs[pass] = passCpu[pass] * 1000.0;
+        passCpu[pass] = 0.0;
+    }
+    queriesUsed = 0;
+    return split;
 }
 
 void timedRenderFrame() {
@@ -237,6 +290,12 @@ void clearFrame(int width, int height) {
 // Samples of one frame kind plus the counters of its scene frames.
 struct Kind {
     std::vector<double> samples;
+    // Per scene frame: each pass's timer-query and main-thread CPU time, and the present's wall
+    // and CPU time.
+    std::vector<double> passGpu[framePassCount];
+    std::vector<double> passCpu[framePassCount];
+    std::vector<double> presentMs;
+    std::vector<double> presentCpuMs;
     CallCounts counts;
     double updateCpu = 0.0;
     double submitCpu = 0.0;
@@ -280,6 +339,13 @@ public:
             kind.samples.push_back((monotonicSeconds() - start) * 1000.0);
             kind.submitCpu += submit;
             kind.updateCpu += cpu - submit;
+            const PassSplit split = takePassSplit();
+            for (int pass = 0; pass < framePassCount; ++pass) {
+                kind.passGpu[pass].push_back(split.gpuMs[pass]);
+                kind.passCpu[pass].push_back(split.cpuMs[pass]);
+            }
+            kind.presentMs.push_back(presentWall * 1000.0);
+            kind.presentCpuMs.push_back((presentCpu - presentStart) * 1000.0);
         }
         const CallCounts used = callCounts() - before;
         kind.counts = addCounts(kind.counts, used);
@@ -287,7 +353,10 @@ public:
     }
 
     // One iteration of the player's frame loop, presented.
-    void sceneFrame() { runFrame(window_, loop_, sink_); }
+    void sceneFrame() {
+        runFrame(window_, loop_, sink_);
+        takePassSplit();
+    }
 
     void present() {
         glfwSwapBuffers(window_);
@@ -302,6 +371,7 @@ public:
         countingFragments = true;
         glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, fragmentQueries[0]);
         runFrame(window_, loop_, sink_);
+        takePassSplit();
         countingFragments = false;
         glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
         __glewBindFramebuffer = realBindFramebuffer;
@@ -355,6 +425,12 @@ LevelFigures summarise(int level, bool culling, const Kind& kind, double clearMs
     figures.clearMs = clearMs;
     figures.floorMs = floorMs;
     figures.shadowTriangles = shadowTriangles;
+    for (int pass = 0; pass < framePassCount; ++pass) {
+        figures.passGpuMs[pass] = median(kind.passGpu[pass]);
+        figures.passCpuMs[pass] = median(kind.passCpu[pass]);
+    }
+    figures.presentMs = median(kind.presentMs);
+    figures.presentCpuMs = median(kind.presentCpuMs);
     return figures;
 }
 
@@ -367,6 +443,8 @@ int runFrameBench(int width, int height, int framesPerKind, std::ostream& out) {
     }
     installGlHooks();
     renderer.renderFrame = timedRenderFrame;
+    glGenQueries(queriesPerFrame, timerQueries);
+    passObserver = &passTimer;
     // Fixed frame times keep the rules' motion the same in every run.
     installScriptedWindow(frameStep, presentFrame);
     Runner runner(window, width, height);
@@ -401,8 +479,15 @@ int runFrameBench(int width, int height, int framesPerKind, std::ostream& out) {
     clear.samples.reserve(static_cast<size_t>(total));
     for (int i = 0; i < levelCount; ++i) {
         floor[i].samples.reserve(static_cast<size_t>(total));
-        scene[i][0].samples.reserve(static_cast<size_t>(total));
-        scene[i][1].samples.reserve(static_cast<size_t>(total));
+        for (Kind& kind : scene[i]) {
+            kind.samples.reserve(static_cast<size_t>(total));
+            for (int pass = 0; pass < framePassCount; ++pass) {
+                kind.passGpu[pass].reserve(static_cast<size_t>(total));
+                kind.passCpu[pass].reserve(static_cast<size_t>(total));
+            }
+            kind.presentMs.reserve(static_cast<size_t>(total));
+            kind.presentCpuMs.reserve(static_cast<size_t>(total));
+        }
     }
     for (int round = 0; round < rounds; ++round) {
         runner.time(clear, perBlock, [&] { clearFrame(width, height); });
@@ -428,6 +513,8 @@ int runFrameBench(int width, int height, int framesPerKind, std::ostream& out) {
         releaseFloor(floors[i]);
     }
     out.flush();
+    passObserver = nullptr;
+    glDeleteQueries(queriesPerFrame, timerQueries);
     uninstallScriptedWindow();
     renderer.releaseAssets();
     glfwTerminate();

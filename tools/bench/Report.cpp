@@ -85,6 +85,32 @@ void writeSize(std::ostream& out, const SizeFigures& size) {
                       l.shadedPerPixel, met ? "met" : "no");
         out << line;
     }
+    out << "  where the time goes (ms; timer query / main-thread CPU per pass, then swap+poll "
+           "wall / CPU):\n";
+    char splitHeader[256] = {};
+    std::snprintf(splitHeader, sizeof splitHeader, "  %-9s %13s %13s %13s %13s %13s %6s\n", "level",
+                  "shadow", "pre-pass", "main", "env-mapped", "swap", "on<=off");
+    out << splitHeader;
+    for (const LevelFigures& l : size.levels) {
+        // Culling on is never to be slower than off in the same level.
+        std::string onVersusOff = "";
+        if (l.culling) {
+            onVersusOff = "?";
+            for (const LevelFigures& off : size.levels) {
+                if (!off.culling && off.level == l.level) {
+                    onVersusOff = l.frame.medianMs <= off.frame.medianMs ? "yes" : "NO";
+                }
+            }
+        }
+        char line[256] = {};
+        std::snprintf(line, sizeof line,
+                      "  %d %-7s %6.1f/%6.2f %6.1f/%6.2f %6.1f/%6.2f %6.1f/%6.2f %6.1f/%6.2f %6s\n",
+                      l.level, l.culling ? "cull" : "all", l.passGpuMs[0], l.passCpuMs[0],
+                      l.passGpuMs[1], l.passCpuMs[1], l.passGpuMs[2], l.passCpuMs[2],
+                      l.passGpuMs[3], l.passCpuMs[3], l.presentMs, l.presentCpuMs,
+                      onVersusOff.c_str());
+        out << line;
+    }
 }
 
 }  // namespace
@@ -103,8 +129,13 @@ void writeReport(std::ostream& out, const StartupFigures& startup,
            "main-thread CPU ms of the update and of the\npasses' submission (rasteriser threads "
            "excluded); frags = main-pass fragment shader runs\nper window pixel as the driver "
            "counts them (whole blocks: the floor's one quad reads about 2);\ntarget = within "
-        << format("%.1f", floorRatioTarget) << "x the floor and at least "
-        << format("%.0f", framesPerSecondTarget) << " fps.\n";
+        << format("%.2f", floorRatioTarget) << "x the floor and at least "
+        << format("%.0f", framesPerSecondTarget)
+        << " fps.\nWhere the time goes: each pass's GL timer query (the rasteriser's time from the "
+           "pass's\nfirst to its last command; the main pass also holds the window's clear) and "
+           "the "
+           "main thread's\nCPU time submitting it; swap = the swap and event poll, wall and CPU "
+           "(the swap waits for\nthe rasteriser); on<=off = culling on no slower than off.\n";
 }
 
 std::string encodeLevel(const LevelFigures& l) {
@@ -115,6 +146,10 @@ std::string encodeLevel(const LevelFigures& l) {
          << ' ' << l.uniformLookups << ' ' << l.allocations << ' ' << l.driverMallocs << ' '
          << l.updateCpuMs << ' ' << l.submitCpuMs << ' ' << l.shadedPerPixel << ' ' << l.clearMs
          << ' ' << l.floorMs << ' ' << l.shadowTriangles;
+    for (int pass = 0; pass < 4; ++pass) {
+        line << ' ' << l.passGpuMs[pass] << ' ' << l.passCpuMs[pass];
+    }
+    line << ' ' << l.presentMs << ' ' << l.presentCpuMs;
     return line.str();
 }
 
@@ -126,6 +161,10 @@ bool decodeLevel(const std::string& line, LevelFigures& l) {
         l.drawCalls >> l.uniformUploads >> l.uniformLookups >> l.allocations >> l.driverMallocs >>
         l.updateCpuMs >> l.submitCpuMs >> l.shadedPerPixel >> l.clearMs >> l.floorMs >>
         l.shadowTriangles;
+    for (int pass = 0; pass < 4; ++pass) {
+        in >> l.passGpuMs[pass] >> l.passCpuMs[pass];
+    }
+    in >> l.presentMs >> l.presentCpuMs;
     l.culling = culling != 0;
     return !in.fail() && tag == "level";
 }

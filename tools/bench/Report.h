@@ -53,6 +53,12 @@ struct LevelFigures {
     double clearMs = 0.0;
     double floorMs = 0.0;
     long shadowTriangles = 0;
+    // Medians per pass (shadow, depth pre-pass, main, environment-mapped): the GL timer query's
+    // time and the main thread's CPU time of submitting it; then the swap and event poll.
+    double passGpuMs[4] = {0.0, 0.0, 0.0, 0.0};
+    double passCpuMs[4] = {0.0, 0.0, 0.0, 0.0};
+    double presentMs = 0.0;
+    double presentCpuMs = 0.0;
 };
 
 struct SizeFigures {
@@ -64,9 +70,9 @@ struct SizeFigures {
 
 // The targets the table marks: frame time within this multiple of the shading floor, at least
 // this many frames per second, start-up within this many seconds.
-constexpr double floorRatioTarget = 1.3;
+constexpr double floorRatioTarget = 1.15;
 constexpr double framesPerSecondTarget = 30.0;
-constexpr double startupTarget = 1.0;
+constexpr double startupTarget = 0.6;
 
 // Writes the whole table.
 void writeReport(std::ostream& out, const StartupFigures& startup,
