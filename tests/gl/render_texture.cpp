@@ -15,6 +15,7 @@
 #include "render/ShadowTarget.h"
 #include "render/Texture.h"
 #include "render_fixtures.h"
+#include "support/DebugContext.h"
 #include "support/GlContext.h"
 
 namespace {
@@ -118,7 +119,11 @@ TEST_F(TextureTest, ImagesOfEveryDepthBecomeMipMappedMirroredRgb8) {
     glBindTexture(GL_TEXTURE_2D, 0);
 
     // A GL error pending before the upload is reported by the upload's check.
-    glEnable(0xFFFF);  // GL_INVALID_ENUM, 1280
+    {
+        const ExpectedDebugMessages provoked;
+        glEnable(0xFFFF);  // GL_INVALID_ENUM, 1280
+        EXPECT_EQ(provoked.count(), 1);
+    }
     EXPECT_EQ(fixture::stdoutOf([&] { load("c3.png"); }), "1280chainching texturesettings \n");
 }
 
