@@ -177,6 +177,24 @@ TEST_F(TextureTest, UnreadableImagesGiveAnEmptyTextureAndNoCrash) {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+// Repeated asset set-ups and releases start and stop the image library each time: it keeps
+// decoding the formats we ship and keeps refusing the others.
+TEST_F(TextureTest, ImageLibraryStartedAndStoppedAgainStillDecodesOnlyOurFormats) {
+    ASSERT_TRUE(fixture::saveSolidImage(dir.file("ours.bmp"), 2, 2, {200, 0, 0}));
+    dir.write("theirs.ppm", "P3\n1 1\n255\n255 0 0\n");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        startImageLibrary();
+        startImageLibrary();
+        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(0), 200);
+        stopImageLibrary();
+        stopImageLibrary();
+        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(0), 200);
+        EXPECT_TRUE(fixture::readTexture(load("theirs.ppm")).empty());
+        fixture::clearGlErrors();
+    }
+}
+
 TEST_F(TextureTest, DecodeCacheDecodesEachFileOnceButCreatesEveryTexture) {
     const std::string path = dir.file("shared.bmp");
     ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {200, 0, 0}));
