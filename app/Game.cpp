@@ -36,6 +36,10 @@ void requestCoreContext() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+#ifdef __APPLE__
+    // macOS creates a 3.2+ core context only when it is asked for a forward-compatible one.
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+#endif
 }
 
 [[noreturn]] void failWindow() {
@@ -66,6 +70,8 @@ GLFWwindow* openWindow(bool fullScreen) {
 }
 
 }  // namespace
+
+HiddenStartHooks hiddenStartHooks;
 
 bool loadOpenGl(GLFWwindow* window) {
     glfwMakeContextCurrent(window);
@@ -142,12 +148,18 @@ GLFWwindow* startHiddenGame(int width, int height, bool testing) {
     layoutScene();
     requestCoreContext();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    if (hiddenStartHooks.beforeWindow != nullptr) {
+        hiddenStartHooks.beforeWindow();
+    }
     windowWidth = width;
     windowHeight = height;
     testingMode = testing;
     GLFWwindow* window = glfwCreateWindow(width, height, "Velmora", nullptr, nullptr);
     if (window == nullptr || !loadOpenGl(window)) {
         return nullptr;
+    }
+    if (hiddenStartHooks.afterLoad != nullptr) {
+        hiddenStartHooks.afterLoad();
     }
     renderer.setDefaults(windowWidth, windowHeight);
     prepareWorld(window);

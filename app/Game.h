@@ -21,3 +21,12 @@ void prepareWorld(GLFWwindow* window);
 // For tools and tests: the real start-up without the dialogue, in a hidden window of the given
 // size (windowed, testing mode as given). Returns null when no window or context can be made.
 GLFWwindow* startHiddenGame(int width, int height, bool testing);
+
+// What tools and tests add to the hidden start: beforeWindow runs after the window hints are set
+// (a debug context, say), afterLoad once the OpenGL entry points are loaded (a debug callback).
+// Either may be null; the game's own start never runs them.
+struct HiddenStartHooks {
+    void (*beforeWindow)() = nullptr;
+    void (*afterLoad)() = nullptr;
+};
+extern HiddenStartHooks hiddenStartHooks;

@@ -11,6 +11,8 @@
 std::unique_ptr<Shader> mainShader;
 std::unique_ptr<Shader> depthShader;
 std::unique_ptr<Shader> envMapShader;
+std::unique_ptr<Shader> mainDepthOnlyShader;
+std::unique_ptr<Shader> envDepthOnlyShader;
 
 std::unique_ptr<Model> houseModel;
 std::unique_ptr<Model> playerBodyModel;
@@ -153,7 +155,8 @@ const ModelFile modelFiles[68] = {
 };
 
 int programUniformLocation(unsigned int program, const char* name) {
-    for (const std::unique_ptr<Shader>* owner : {&mainShader, &depthShader, &envMapShader}) {
+    for (const std::unique_ptr<Shader>* owner :
+         {&mainShader, &depthShader, &envMapShader, &mainDepthOnlyShader, &envDepthOnlyShader}) {
         if (*owner && (*owner)->programId == program) {
             return (*owner)->uniformLocation(name);
         }
@@ -161,16 +164,33 @@ int programUniformLocation(unsigned int program, const char* name) {
     return glGetUniformLocation(program, name);
 }
 
+namespace {
+
+// A linked program has every sampler on unit 0, so the diffuse and the shadow sampler of the main
+// program would share a unit until the first frame's shadow pass sets "shadowMap": a draw with two
+// sampler types on one unit is an error. The pass still uploads the same value every frame.
+void pointShadowSamplerAtItsUnit(const Shader& program) {
+    glUseProgram(program.programId);
+    glUniform1i(program.uniformLocation("shadowMap"), shadowMapUnit);
+    glUseProgram(0);
+}
+
+}  // namespace
+
 void setupAssets(GLFWwindow* window) {
     if (window != nullptr) {
         glfwSetWindowTitle(window, "Velmora");
     }
     mainShader = std::make_unique<Shader>("TextureVer", "TextureFrag");
+    pointShadowSamplerAtItsUnit(*mainShader);
     depthShader = std::make_unique<Shader>("Shadow_depth_ver", "Shadow_depth_frag");
     spotLight = std::make_unique<Light>(glm::vec3(0.0f, 0.0f, 1.5f), false);
     playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), 0, 0);
     secondCamera = std::make_unique<SecondCamera>(glm::mat4(1.0f), 0, 0);
     envMapShader = std::make_unique<Shader>("EMVshader", "EMFshader");
+    mainDepthOnlyShader = std::make_unique<Shader>("TextureVer", "Shadow_depth_frag");
+    envDepthOnlyShader = std::make_unique<Shader>("EMVshader", "Shadow_depth_frag");
+    startImageLibrary();
     // Many models share a file and so their images: each image is decoded once, while every
     // model still creates its own GL textures.
     beginImageDecodeCache();
@@ -185,6 +205,8 @@ void releaseAssets() {
     mainShader.reset();
     depthShader.reset();
     envMapShader.reset();
+    mainDepthOnlyShader.reset();
+    envDepthOnlyShader.reset();
     spotLight.reset();
     playerCamera.reset();
     // The labyrinth is left to the process-exit clean-up and the collision shapes come last.
@@ -195,4 +217,5 @@ void releaseAssets() {
     }
     secondCamera.reset();
     collisionShapesModel.reset();
+    stopImageLibrary();
 }

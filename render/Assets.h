@@ -13,9 +13,14 @@ struct GLFWwindow;
 extern std::unique_ptr<Shader> mainShader;
 extern std::unique_ptr<Shader> depthShader;
 extern std::unique_ptr<Shader> envMapShader;
+// Depth-only stand-ins of the main and the environment program for the depth pre-pass: built from
+// the same vertex sources with the depth program's empty fragment stage, so each surface lands at
+// exactly the depth the program it stands in for gives it. Made right after the three programs.
+extern std::unique_ptr<Shader> mainDepthOnlyShader;
+extern std::unique_ptr<Shader> envDepthOnlyShader;
 
 // The location of a uniform in the current program: kept by its Shader when the program is one of
-// the three above (see Shader::uniformLocation), asked of the driver for any other program.
+// the five above (see Shader::uniformLocation), asked of the driver for any other program.
 int programUniformLocation(unsigned int program, const char* name);
 
 // The 68 models, in creation order. Several load the same file, each with its own GL objects.
@@ -97,7 +102,8 @@ struct ModelFile {
 extern const ModelFile modelFiles[68];
 
 // Creates the programs, the light, both camera records, all models and the shadow-map target, in
-// that fixed order. A shader failure ends the process inside it.
+// that fixed order (the two depth-only stand-ins follow the environment program). A shader failure
+// ends the process inside it.
 void setupAssets(GLFWwindow* window);
 // Empties the owners while the context exists (the labyrinth is left to the process-exit clean-up).
 void releaseAssets();

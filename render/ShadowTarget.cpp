@@ -25,6 +25,9 @@ void creatDeathTexture() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, shadowMapTexture, 0);
     glDrawBuffer(GL_NONE);
+    // With no colour attachment the read buffer must be none as well: a driver that applies the
+    // 3.3 completeness rules to the read buffer calls the framebuffer incomplete otherwise.
+    glReadBuffer(GL_NONE);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         // Reported like every other fatal start-up failure, instead of an unhandled exception
         // that aborts without saying why.

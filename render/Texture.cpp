@@ -17,15 +17,17 @@ struct CachedImage {
 
 bool decodeCacheOpen = false;
 std::vector<CachedImage> decodeCache;
+bool imageLibraryStarted = false;
+// Whether the decoders we do not want are switched off in the library's current plugin list.
+bool formatsRestricted = false;
 
 // The decoders we ship data for; switching the others off keeps rarely used and poorly hardened
 // parsers away from whatever file a material names.
 void restrictImageFormats() {
-    static bool restricted = false;
-    if (restricted) {
+    if (formatsRestricted) {
         return;
     }
-    restricted = true;
+    formatsRestricted = true;
     const int count = FreeImage_GetFIFCount();
     for (int i = 0; i < count; ++i) {
         const auto format = static_cast<FREE_IMAGE_FORMAT>(i);
@@ -125,6 +127,26 @@ void releaseImage(FIBITMAP* image) {
 }
 
 }  // namespace
+
+void startImageLibrary() {
+    if (imageLibraryStarted) {
+        return;
+    }
+    imageLibraryStarted = true;
+    // Plugins only: the library is linked, not loaded as a plugin itself.
+    FreeImage_Initialise(FALSE);
+    // A library that was fully shut down comes back with every decoder on.
+    formatsRestricted = false;
+}
+
+void stopImageLibrary() {
+    if (!imageLibraryStarted) {
+        return;
+    }
+    imageLibraryStarted = false;
+    FreeImage_DeInitialise();
+    formatsRestricted = false;
+}
 
 void beginImageDecodeCache() {
     endImageDecodeCache();

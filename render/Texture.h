@@ -16,6 +16,12 @@ unsigned int textureFromFile(const char* path, const std::string& directory);
 // The largest image side accepted from a file, for model textures and cube-map faces alike.
 constexpr int maxImageSide = 8192;
 
+// The image library's explicit start and stop, around the asset set-up's loads and at release.
+// Each does nothing when the library is already in that state, so repeated set-ups and releases
+// stay balanced; loading a texture outside them still works on the library's own start-up.
+void startImageLibrary();
+void stopImageLibrary();
+
 // While the decode cache is open, textureFromFile keeps every decoded image, so a file named by
 // several models is decoded once; each call still creates its own GL texture. Closing the cache
 // frees the kept images. The asset set-up opens it around the model loads.

@@ -1,10 +1,7 @@
 #include "scene/DepthPrepass.h"
 
 #include <GL/glew.h>
-#include <glm/gtc/type_ptr.hpp>
 
-#include "camera/Camera.h"
-#include "camera/Settings.h"
 #include "render/Assets.h"
 #include "render/Model.h"
 #include "scene/DrawPass.h"
@@ -15,40 +12,44 @@
 bool depthPrepassEnabled = true;
 
 void drawDepthPrepass() {
-    if (!depthShader || !mainShader || !playerCamera) {
+    if (!mainDepthOnlyShader || !envDepthOnlyShader || !mainShader) {
         return;
     }
-    const unsigned int program = depthShader->programId;
-    glUseProgram(program);
-    playerCamera->updateView();
-    // The depth program computes the same clip position from "lsm" as the main program from its
-    // view and projection, up to rounding; the offset keeps its depth behind the main pass's.
-    const glm::mat4 viewProjection =
-        sceneProjection(windowWidth, windowHeight) * playerCamera->view;
-    glUniformMatrix4fv(uniformLocation(program, "lsm"), 1, GL_FALSE,
-                       glm::value_ptr(viewProjection));
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 4.0f);
     // Bare geometry, as in the shadow pass; the main pass sets the count again.
     const int count = renderedObjects;
     shadowPassActive = true;
+    // The main program's own vertex stage, given every uniform the main pass uploads (camera,
+    // projection, lighting and each model matrix), computes the very clip positions of the main
+    // pass, so no offset is needed between the two.
     if (viewFrustumMode) {
-        drawSceneCulled(*depthShader);
+        drawSceneCulled(*mainDepthOnlyShader);
     } else {
-        drawScene(*depthShader);
+        drawScene(*mainDepthOnlyShader);
     }
     // The reflecting objects (the labyrinth covers much of the level-4 floor) hide what lies
-    // under them from the main pass as well.
-    drawEnvMappedDepth(program);
+    // under them from the main pass as well; they go through the environment program's vertex
+    // stage, as they do in their own pass.
+    const unsigned int envProgram = envDepthOnlyShader->programId;
+    glUseProgram(envProgram);
+    uploadPassUniforms(envProgram);
+    drawEnvMappedDepth(envProgram);
     shadowPassActive = false;
     renderedObjects = count;
-    glDisable(GL_POLYGON_OFFSET_FILL);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthFunc(GL_LEQUAL);
+    // Where two surfaces lie at exactly the same depth, "less" keeps the first one drawn, while
+    // "less or equal" would let each later one paint over it. The stencil lets only the first
+    // fragment at the laid-down depth paint each pixel, which is the one "less" keeps.
+    glStencilMask(0xFF);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_EQUAL, 0, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
     glUseProgram(mainShader->programId);
 }
 
 void endDepthPrepass() {
+    glDisable(GL_STENCIL_TEST);
     glDepthFunc(GL_LESS);
 }

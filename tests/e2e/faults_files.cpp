@@ -92,6 +92,7 @@ TEST_P(BrokenDataFile, IsReportedAsWrittenWithoutCrashOrHang) {
 
 const char* const noLine = "";
 const char* const compileFailure = "Failed to Compile Shader";
+const char* const linkFailure = "Failed to link Programm ";
 const char* const shaderMissing = "Failed to load Shaderfile ";
 const char* const importFailure = "ERROR::ASSIMP:: ";
 const char* const skyFailure = "Cubemap texture failed to load at path: Textures/newkeystuff.jpg";
@@ -110,8 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
                   Outcome::fatal, shaderMissing, 0},
         DataFault{"DepthShaderEmpty", "Shadow_depth_frag", FileFault::empty, nullptr,
                   Outcome::fatal, compileFailure, 0},
+        // Its first half ends inside a comment before main: the declarations compile, and the link
+        // finds no main.
         DataFault{"EnvironmentShaderTruncated", "EMVshader", FileFault::truncated, nullptr,
-                  Outcome::fatal, compileFailure, 0},
+                  Outcome::fatal, linkFailure, 0},
         DataFault{"DepthVertexShaderGarbage", "Shadow_depth_ver", FileFault::garbage, nullptr,
                   Outcome::fatal, compileFailure, 0},
         DataFault{"ShaderIsAnImage", "EMFshader", std::nullopt, "Textures/wood.png", Outcome::fatal,

@@ -14,6 +14,7 @@
 #include "render/Model.h"
 #include "render/Shader.h"
 #include "render_fixtures.h"
+#include "support/DebugContext.h"
 #include "support/GlContext.h"
 
 // Counts heap allocations while armed, to prove the steady-state draws make none. Every plain and
@@ -112,7 +113,11 @@ TEST_F(MeshTest, SamplersAreNamedPerTypeUnitsCountFromZeroAndAreEmptiedAfterTheD
     const char* names[3] = {"texture_diffuse1", "texture_diffuse2", "texture_specular1"};
 
     // A pending GL error is read, and so reported, by the first texture's check.
-    glEnable(0xFFFF);  // GL_INVALID_ENUM, 1280
+    {
+        const ExpectedDebugMessages provoked;
+        glEnable(0xFFFF);  // GL_INVALID_ENUM, 1280
+        EXPECT_EQ(provoked.count(), 1);
+    }
     EXPECT_EQ(fixture::stdoutOf([&] { mesh.draw(false, true, true); }),
               "1280chainching texturesettings Mesh\n");
     const fixture::Rgb seen = centre();

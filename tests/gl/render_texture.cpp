@@ -15,6 +15,7 @@
 #include "render/ShadowTarget.h"
 #include "render/Texture.h"
 #include "render_fixtures.h"
+#include "support/DebugContext.h"
 #include "support/GlContext.h"
 
 namespace {
@@ -118,7 +119,11 @@ TEST_F(TextureTest, ImagesOfEveryDepthBecomeMipMappedMirroredRgb8) {
     glBindTexture(GL_TEXTURE_2D, 0);
 
     // A GL error pending before the upload is reported by the upload's check.
-    glEnable(0xFFFF);  // GL_INVALID_ENUM, 1280
+    {
+        const ExpectedDebugMessages provoked;
+        glEnable(0xFFFF);  // GL_INVALID_ENUM, 1280
+        EXPECT_EQ(provoked.count(), 1);
+    }
     EXPECT_EQ(fixture::stdoutOf([&] { load("c3.png"); }), "1280chainching texturesettings \n");
 }
 
@@ -170,6 +175,24 @@ TEST_F(TextureTest, UnreadableImagesGiveAnEmptyTextureAndNoCrash) {
     glBindTexture(GL_TEXTURE_2D, load("small.bmp"));
     EXPECT_EQ(fixture::queried(glGetTexLevelParameteriv, GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 2);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// Repeated asset set-ups and releases start and stop the image library each time: it keeps
+// decoding the formats we ship and keeps refusing the others.
+TEST_F(TextureTest, ImageLibraryStartedAndStoppedAgainStillDecodesOnlyOurFormats) {
+    ASSERT_TRUE(fixture::saveSolidImage(dir.file("ours.bmp"), 2, 2, {200, 0, 0}));
+    dir.write("theirs.ppm", "P3\n1 1\n255\n255 0 0\n");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        startImageLibrary();
+        startImageLibrary();
+        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(0), 200);
+        stopImageLibrary();
+        stopImageLibrary();
+        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(0), 200);
+        EXPECT_TRUE(fixture::readTexture(load("theirs.ppm")).empty());
+        fixture::clearGlErrors();
+    }
 }
 
 TEST_F(TextureTest, DecodeCacheDecodesEachFileOnceButCreatesEveryTexture) {

@@ -10,6 +10,7 @@
 #include <stb_image_write.h>
 
 #include "render/GlDriver.h"
+#include "support/DebugContext.h"
 
 GLFWwindow* testGlContext() {
     static GLFWwindow* window = nullptr;
@@ -25,6 +26,7 @@ GLFWwindow* testGlContext() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    requestDebugContext();
     window = glfwCreateWindow(640, 480, "Velmora tests", nullptr, nullptr);
     if (window == nullptr) {
         std::fprintf(stderr, "cannot create an OpenGL 3.3 core context\n");
@@ -38,6 +40,7 @@ GLFWwindow* testGlContext() {
     }
     while (glGetError() != GL_NO_ERROR) {
     }
+    installDebugOutput();
     return window;
 }
 

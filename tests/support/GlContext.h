@@ -2,8 +2,9 @@
 
 struct GLFWwindow;
 
-// A hidden window with an OpenGL 3.3 core context and loaded entry points, created once per test
-// process and current on the calling thread. Tests that need a display run under Xvfb.
+// A hidden window with an OpenGL 3.3 core debug context (see DebugContext.h) and loaded entry
+// points, created once per test process and current on the calling thread. Tests that need a
+// display run under Xvfb.
 GLFWwindow* testGlContext();
 
 // Reads the colour buffer of the current framebuffer (bottom row first, RGB).

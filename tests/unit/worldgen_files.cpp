@@ -10,9 +10,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -211,6 +214,49 @@ TEST(WorldFiles, EveryModelImportsWithNormalsTextureCoordinatesAndTwentyFourBitI
         EXPECT_EQ(w, FreeImage_GetHeight(loaded.get()));
         EXPECT_TRUE(w == 256u || w == 512u) << w;
     }
+}
+
+// The mesh draw numbers a material's images from texture unit 0 and the main pass keeps the shadow
+// map on unit 1, so a second image of any kind in one material would take the shadow map's unit.
+// Read from the material files' text, whatever kinds of map the importer would pick up.
+TEST(WorldFiles, EveryMaterialNamesAtMostOneImage) {
+    const std::set<std::string> mapStatements = {"bump", "disp", "decal", "refl"};
+    int libraries = 0;
+    int materials = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kRunDir + "Meshes")) {
+        if (entry.path().extension() != ".mtl") {
+            continue;
+        }
+        ++libraries;
+        std::ifstream file(entry.path());
+        std::string line;
+        std::string material;
+        int images = 0;
+        const auto closeMaterial = [&] {
+            EXPECT_LE(images, 1) << entry.path().filename() << ", material " << material;
+        };
+        while (std::getline(file, line)) {
+            std::istringstream words(line);
+            std::string keyword;
+            words >> keyword;
+            if (keyword == "newmtl") {
+                if (!material.empty()) {
+                    closeMaterial();
+                }
+                words >> material;
+                images = 0;
+                ++materials;
+            } else if (keyword.rfind("map_", 0) == 0 || mapStatements.count(keyword) != 0) {
+                EXPECT_FALSE(material.empty()) << entry.path().filename() << ": " << line;
+                ++images;
+            }
+        }
+        if (!material.empty()) {
+            closeMaterial();
+        }
+    }
+    EXPECT_EQ(libraries, 36);
+    EXPECT_GT(materials, libraries);
 }
 
 TEST(WorldFiles, CubeMapImageIsAJpegWithWholeFourByteRowsAndSkyOnTop) {

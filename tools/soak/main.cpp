@@ -1,8 +1,10 @@
 // Runs the real game for many frames under a scripted player in a small hidden window and reports
 // the frames, the resident memory after the warm-up and at the end, and the OpenGL errors. Fails
-// (status 1) on any OpenGL error or when the memory grows by more than the limit.
+// (status 1) on any OpenGL error or when the memory grows by more than the limit. With --gl-debug
+// the game runs on a debug context: any failing debug message (an error, undefined or unportable
+// behaviour, high or medium severity) fails the run as well, and every message is listed.
 //
-//   velmora_soak [--frames N] [--no-memory-check]
+//   velmora_soak [--frames N] [--no-memory-check] [--gl-debug]
 //
 // Run it in the game's working directory (build/run), under xvfb-run where there is no display.
 #include <GLFW/glfw3.h>
@@ -21,6 +23,7 @@
 #include "app/FrameLoop.h"
 #include "app/Game.h"
 #include "app/ScriptedWindow.h"
+#include "support/DebugContext.h"
 
 namespace {
 
@@ -83,6 +86,13 @@ long residentKb() {
     return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
+// Whether the debug callback is in place on the game's context.
+bool debugOutputInstalled = false;
+
+void startDebugOutput() {
+    debugOutputInstalled = installDebugOutput();
+}
+
 // Memory at the end of each round of the script: the resident set, and of it what the C heap holds
 // in use, so a growth can be told apart from the driver's own mappings.
 void reportRound(int frame) {
@@ -101,15 +111,21 @@ void reportRound(int frame) {
 int main(int argc, char** argv) {
     int frames = 20000;
     bool memoryCheck = true;
+    bool glDebug = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--no-memory-check") == 0) {
             memoryCheck = false;
+        } else if (std::strcmp(argv[i], "--gl-debug") == 0) {
+            glDebug = true;
         } else {
-            std::cerr << "usage: velmora_soak [--frames N] [--no-memory-check]\n";
+            std::cerr << "usage: velmora_soak [--frames N] [--no-memory-check] [--gl-debug]\n";
             return 2;
         }
+    }
+    if (glDebug) {
+        hiddenStartHooks = {requestDebugContext, startDebugOutput};
     }
     GLFWwindow* window = startHiddenGame(windowSide * 4 / 3, windowSide, false);
     if (window == nullptr) {
@@ -154,7 +170,14 @@ int main(int argc, char** argv) {
               << growthKb << " KB; limit "
               << (memoryCheck ? std::to_string(memoryLimitKb) + " KB" : "off") << ")\n";
     std::cout << "soak: OpenGL errors " << glErrors << "\n";
-    const bool passed = glErrors == 0 && memoryFlat;
+    bool debugClean = true;
+    if (glDebug) {
+        std::cout << std::flush;
+        printDebugMessages(stdout);
+        std::fflush(stdout);
+        debugClean = debugOutputInstalled && debugTally().failing == 0;
+    }
+    const bool passed = glErrors == 0 && memoryFlat && debugClean;
     std::cout << "soak: " << (passed ? "PASS" : "FAIL") << std::endl;
     return passed ? 0 : 1;
 }

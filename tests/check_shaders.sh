@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Validates each of the game's GLSL programs with the reference compiler, which holds a
+# "#version 330 core" source to exactly that language version: a feature of a later version, an
+# error or a warning fails. The files carry no extension, so the stage comes from the name.
+set -u
+validator=$1
+shaders=$2
+status=0
+
+stage_of() {
+    case "$1" in
+        *Ver | *ver | EMVshader) echo vert ;;
+        *Frag | *frag | EMFshader) echo frag ;;
+        *) echo "" ;;
+    esac
+}
+
+validate() {  # file, stage
+    local output
+    output=$("$validator" -S "$2" "$1" 2>&1)
+    local rc=$?
+    if [ $rc -ne 0 ] || grep -q -E 'ERROR|WARNING' <<<"$output"; then
+        echo "$(basename "$1") ($2): rejected"
+        echo "$output"
+        return 1
+    fi
+    return 0
+}
+
+count=0
+for file in "$shaders"/*; do
+    name=$(basename "$file")
+    stage=$(stage_of "$name")
+    if [ -z "$stage" ]; then
+        echo "$name: no stage for this name"
+        status=1
+        continue
+    fi
+    validate "$file" "$stage" || status=1
+    count=$((count + 1))
+done
+for name in TextureVer TextureFrag Shadow_depth_ver Shadow_depth_frag EMVshader EMFshader; do
+    [ -f "$shaders/$name" ] || { echo "$name: missing"; status=1; }
+done
+
+# The validator must refuse what a strict 3.30 compiler refuses: a binding layout is 4.20.
+probe=$(mktemp)
+printf '#version 330 core\nlayout(binding = 0) uniform sampler2D t;\nout vec4 c;\nvoid main() { c = texture(t, vec2(0.0)); }\n' >"$probe"
+if validate "$probe" frag >/dev/null; then
+    echo "the validator accepted a 4.20 feature in a 3.30 shader"
+    status=1
+fi
+rm -f "$probe"
+
+echo "$count shaders checked"
+exit $status

@@ -1,0 +1,229 @@
+// The depth pre-pass seen from up close: frames of the real game (real start-up, real shaders,
+// real data, the player's frame loop) with and without the pre-pass are the same pixel for pixel
+// when the eye stands 0.15 to 1 unit from a wall, the floor or an object it faces, in every level
+// and at two window sizes. Close up, depths differ least between neighbouring surfaces, so a
+// pre-pass whose depths are not exactly the main pass's (or that pushes them back by an offset)
+// shows here as lost or wrongly shown surfaces. The pre-pass draws with no polygon offset.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "app/FrameLoop.h"
+#include "app/Game.h"
+#include "app/ScriptedWindow.h"
+#include "camera/Camera.h"
+#include "camera/Settings.h"
+#include "game/GameState.h"
+#include "game/Layout.h"
+#include "render/Assets.h"
+#include "render/Snapshot.h"
+#include "scene/DepthPrepass.h"
+#include "scene/EnvPass.h"
+#include "scene/Renderer.h"
+#include "support/GlContext.h"
+
+namespace {
+
+// Where the player stands in each level, inside its room (the same spots the pass tests use).
+const glm::vec3 levelStart[4] = {
+    {-3.0f, 8.0f, -1.0f}, {-5.4f, 9.3f, -1.0f}, {-3.0f, 9.3f, -0.2f}, {-2.5f, 9.3f, 0.9f}};
+
+// An object of each level to walk up to.
+struct Object {
+    const std::unique_ptr<Model>* model;
+    const glm::mat4* matrix;
+};
+const Object levelObject[4] = {{&level1Part1Model, &level1Part1Transform},
+                               {&boardModel, &boardTransform},
+                               {&statue1Model, &statue1Transform},
+                               {&hiddenKeyBox1Model, &hiddenKeyBox1Transform}};
+
+constexpr float distances[] = {0.15f, 0.4f, 1.0f};
+constexpr float none = std::numeric_limits<float>::infinity();
+
+// Distance along the ray (unit direction) to the nearest triangle of the placed model.
+float rayDistance(const Model& model, const glm::mat4& matrix, const glm::vec3& origin,
+                  const glm::vec3& direction) {
+    float nearest = none;
+    for (const Mesh& mesh : model.meshes) {
+        for (size_t i = 0; i + 2 < mesh.indices.size(); i += 3) {
+            glm::vec3 corner[3];
+            for (int k = 0; k < 3; ++k) {
+                corner[k] =
+                    glm::vec3(matrix * glm::vec4(mesh.vertices[mesh.indices[i + k]].position, 1));
+            }
+            // Moeller and Trumbore.
+            const glm::vec3 e1 = corner[1] - corner[0];
+            const glm::vec3 e2 = corner[2] - corner[0];
+            const glm::vec3 p = glm::cross(direction, e2);
+            const float det = glm::dot(e1, p);
+            if (std::fabs(det) < 1e-9f) {
+                continue;
+            }
+            const glm::vec3 s = origin - corner[0];
+            const float u = glm::dot(s, p) / det;
+            const glm::vec3 q = glm::cross(s, e1);
+            const float v = glm::dot(direction, q) / det;
+            const float t = glm::dot(e2, q) / det;
+            if (u >= 0.0f && v >= 0.0f && u + v <= 1.0f && t > 1e-4f && t < nearest) {
+                nearest = t;
+            }
+        }
+    }
+    return nearest;
+}
+
+struct Pose {
+    glm::vec3 eye;
+    glm::vec3 front;
+    std::string what;
+};
+
+std::string describe(const char* what, float distance) {
+    std::ostringstream text;
+    text << what << " at " << distance;
+    return text.str();
+}
+
+// Poses facing the nearest wall (head-on and at a slant), the floor below and the level's object.
+std::vector<Pose> posesFor(int level) {
+    std::vector<Pose> poses;
+    const glm::vec3 start = levelStart[level - 1];
+    const Model& house = *houseModel;
+    // The nearest wall along the four horizontal axes.
+    const glm::vec3 axes[4] = {{1, 0, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 0, -1}};
+    glm::vec3 wallDirection = axes[0];
+    float wall = none;
+    for (const glm::vec3& axis : axes) {
+        const float d = rayDistance(house, houseTransform, start, axis);
+        if (d < wall) {
+            wall = d;
+            wallDirection = axis;
+        }
+    }
+    EXPECT_LT(wall, 20.0f) << "level " << level << ": no wall found";
+    if (wall < 20.0f) {
+        const glm::vec3 hit = start + wall * wallDirection;
+        for (const float d : distances) {
+            poses.push_back({hit - d * wallDirection, wallDirection, describe("wall", d)});
+        }
+        // Looking along the wall at a slant, where depth changes fastest across the picture.
+        const glm::vec3 slant =
+            glm::normalize(wallDirection + 0.7f * glm::vec3(-wallDirection.z, 0, wallDirection.x));
+        poses.push_back({hit - 0.3f * wallDirection, slant, "wall aslant at 0.3"});
+    }
+    const float floor = rayDistance(house, houseTransform, start, glm::vec3(0, -1, 0));
+    EXPECT_LT(floor, 5.0f) << "level " << level << ": no floor found";
+    if (floor < 5.0f) {
+        const glm::vec3 hit = start - glm::vec3(0, floor, 0);
+        for (const float d : distances) {
+            // Steeply down (straight down would leave the view without an up direction).
+            poses.push_back({hit + glm::vec3(0, d, 0), glm::normalize(glm::vec3(0.25f, -1, 0.15f)),
+                             describe("floor", d)});
+        }
+    }
+    const Object& object = levelObject[level - 1];
+    const glm::vec3 centre = positionOf(*object.matrix) + glm::vec3(0, 0.05f, 0);
+    const glm::vec3 towards = glm::normalize(centre - start);
+    const float reach = rayDistance(**object.model, *object.matrix, start, towards);
+    const glm::vec3 surface = reach < none ? start + reach * towards : centre;
+    for (const float d : distances) {
+        poses.push_back({surface - d * towards, towards, describe("object", d)});
+    }
+    return poses;
+}
+
+// The picture presented by the frame loop, read where it would go to the screen.
+int pictureWidth = 0;
+int pictureHeight = 0;
+std::vector<unsigned char> presented;
+
+void keepPicture(GLFWwindow*) {
+    readPixelsRgb(pictureWidth, pictureHeight, presented.data());
+}
+
+// Whether a depth-only stand-in program was made current with a polygon offset on, and how often
+// one was made current at all.
+PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
+int depthOnlyUses = 0;
+bool offsetWhileDepthOnly = false;
+
+void GLAPIENTRY watchUseProgram(GLuint program) {
+    realUseProgram(program);
+    const bool depthOnly = (mainDepthOnlyShader && program == mainDepthOnlyShader->programId) ||
+                           (envDepthOnlyShader && program == envDepthOnlyShader->programId);
+    if (depthOnly) {
+        ++depthOnlyUses;
+        offsetWhileDepthOnly = offsetWhileDepthOnly || glIsEnabled(GL_POLYGON_OFFSET_FILL);
+    }
+}
+
+void comparePosesAt(int width, int height) {
+    ASSERT_EQ(chdir(VELMORA_RUN_DIR), 0);
+    // The cube map belongs to the context that built it; a fresh start builds its own.
+    envCubeMapLoaded = false;
+    GLFWwindow* window = startHiddenGame(width, height, false);
+    ASSERT_NE(window, nullptr);
+    realUseProgram = __glewUseProgram;
+    __glewUseProgram = watchUseProgram;
+    pictureWidth = width;
+    pictureHeight = height;
+    presented.assign(static_cast<size_t>(width) * height * 3, 0);
+    installScriptedWindow(1.0f / 60.0f, keepPicture);
+    std::ostringstream console;
+    FrameLoopState loop;
+    // The game's frames at each pose, starting from the same state each time, so the pre-pass is
+    // the only difference between the two pictures.
+    const auto frameAt = [&](int level, const Pose& pose, bool prepass) {
+        resetGameState();
+        layoutScene();
+        currentLevel = level;
+        playerCamera->position = pose.eye;
+        playerCamera->front = pose.front;
+        depthPrepassEnabled = prepass;
+        runFrame(window, loop, console);
+        return presented;
+    };
+    for (int level = 1; level <= 4; ++level) {
+        for (const Pose& pose : posesFor(level)) {
+            SCOPED_TRACE("level " + std::to_string(level) + ", " + pose.what + ", " +
+                         std::to_string(width) + " x " + std::to_string(height));
+            const std::vector<unsigned char> plain = frameAt(level, pose, false);
+            depthOnlyUses = 0;
+            const std::vector<unsigned char> withPrepass = frameAt(level, pose, true);
+            EXPECT_GT(depthOnlyUses, 0) << "the pre-pass did not run";
+            long differing = 0;
+            for (size_t i = 0; i < plain.size(); i += 3) {
+                differing += plain[i] != withPrepass[i] || plain[i + 1] != withPrepass[i + 1] ||
+                             plain[i + 2] != withPrepass[i + 2];
+            }
+            EXPECT_EQ(differing, 0) << "pixels that differ of " << plain.size() / 3;
+        }
+    }
+    EXPECT_FALSE(offsetWhileDepthOnly);
+    EXPECT_EQ(console.str(), "");
+    depthPrepassEnabled = true;
+    uninstallScriptedWindow();
+    __glewUseProgram = realUseProgram;
+    renderer.releaseAssets();
+    glfwTerminate();
+}
+
+TEST(PrepassCloseUp, SamePictureWithAndWithoutAtTheSmallWindow) {
+    comparePosesAt(320, 240);
+}
+
+TEST(PrepassCloseUp, SamePictureWithAndWithoutAtTheWideWindow) {
+    comparePosesAt(640, 360);
+}
+
+}  // namespace

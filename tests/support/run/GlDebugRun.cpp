@@ -1,0 +1,36 @@
+// Linked into every GL test program: its contexts, the game's hidden start and the shared test
+// context alike, are debug contexts, and a failing debug message (an error, undefined or
+// unportable behaviour, high or medium severity) fails the test whose OpenGL call caused it. The
+// other messages are listed when the program ends.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/Game.h"
+#include "support/DebugContext.h"
+
+namespace {
+
+void failRunningTest(const char* description) {
+    ADD_FAILURE() << "OpenGL debug message: " << description;
+}
+
+void startDebugOutput() {
+    installDebugOutput();
+}
+
+class DebugRun : public testing::Environment {
+public:
+    void SetUp() override {
+        setDebugFailureHandler(failRunningTest);
+        hiddenStartHooks = {requestDebugContext, startDebugOutput};
+    }
+    void TearDown() override {
+        printDebugMessages(stdout);
+        std::fflush(stdout);
+    }
+};
+
+testing::Environment* const debugRun = testing::AddGlobalTestEnvironment(new DebugRun);
+
+}  // namespace
