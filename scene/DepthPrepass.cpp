@@ -22,11 +22,9 @@ void drawDepthPrepass() {
     // The main program's own vertex stage, given every uniform the main pass uploads (camera,
     // projection, lighting and each model matrix), computes the very clip positions of the main
     // pass, so no offset is needed between the two.
-    if (viewFrustumMode) {
-        drawSceneCulled(*mainDepthOnlyShader);
-    } else {
-        drawScene(*mainDepthOnlyShader);
-    }
+    // Culled whatever the option says: an object wholly outside the view leaves no depth, and the
+    // culling test only ever drops those.
+    drawSceneCulled(*mainDepthOnlyShader);
     // The reflecting objects (the labyrinth covers much of the level-4 floor) hide what lies
     // under them from the main pass as well; they go through the environment program's vertex
     // stage, as they do in their own pass.
