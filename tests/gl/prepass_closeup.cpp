@@ -28,6 +28,7 @@
 #include "render/Snapshot.h"
 #include "scene/DepthPrepass.h"
 #include "scene/EnvPass.h"
+#include "scene/RenderOptions.h"
 #include "scene/Renderer.h"
 #include "support/GlContext.h"
 
@@ -198,9 +199,15 @@ void comparePosesAt(int width, int height) {
             SCOPED_TRACE("level " + std::to_string(level) + ", " + pose.what + ", " +
                          std::to_string(width) + " x " + std::to_string(height));
             const std::vector<unsigned char> plain = frameAt(level, pose, false);
+            const int plainCount = renderedObjects;
             depthOnlyUses = 0;
             const std::vector<unsigned char> withPrepass = frameAt(level, pose, true);
             EXPECT_GT(depthOnlyUses, 0) << "the pre-pass did not run";
+            // The pre-pass counts nothing and leaves the plain depth test behind it.
+            EXPECT_EQ(renderedObjects, plainCount);
+            GLint depthFunction = 0;
+            glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+            EXPECT_EQ(depthFunction, GL_LESS);
             long differing = 0;
             for (size_t i = 0; i < plain.size(); i += 3) {
                 differing += plain[i] != withPrepass[i] || plain[i + 1] != withPrepass[i + 1] ||

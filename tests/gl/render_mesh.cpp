@@ -14,7 +14,7 @@
 #include "render/Model.h"
 #include "render/Shader.h"
 #include "render_fixtures.h"
-#include "support/DebugContext.h"
+#include "tools/gldebug/DebugContext.h"
 #include "support/GlContext.h"
 
 // Counts heap allocations while armed, to prove the steady-state draws make none. Every plain and

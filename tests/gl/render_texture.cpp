@@ -15,7 +15,7 @@
 #include "render/ShadowTarget.h"
 #include "render/Texture.h"
 #include "render_fixtures.h"
-#include "support/DebugContext.h"
+#include "tools/gldebug/DebugContext.h"
 #include "support/GlContext.h"
 
 namespace {

@@ -483,35 +483,6 @@ TEST_F(ScenePasses, SkyBoxIsDrawnOnceWhicheverVariantRunsFirst) {
 
 // The depth pre-pass must not change the picture: no surface lost to a depth mismatch, none
 // shown that was hidden.
-TEST_F(ScenePasses, DepthPrepassKeepsThePicture) {
-    const auto picture = [] {
-        std::vector<unsigned char> pixels(640 * 360 * 3);
-        renderer.renderFrame();
-        readPixelsRgb(640, 360, pixels.data());
-        return pixels;
-    };
-    const glm::vec3 views[][2] = {{{-3.0f, 8.0f, -1.0f}, {-0.35f, -0.2f, -0.9f}},
-                                  {{-5.4f, 9.3f, -1.0f}, {-1.0f, -0.9f, 0.0f}},
-                                  {{-3.0f, 9.3f, -0.2f}, {0.0f, -0.1f, -1.0f}},
-                                  {{-2.5f, 9.3f, 0.9f}, {0.0f, -0.3f, 1.0f}}};
-    for (int level = 1; level <= 4; ++level) {
-        currentLevel = level;
-        playerCamera->position = views[level - 1][0];
-        playerCamera->front = views[level - 1][1];
-        depthPrepassEnabled = false;
-        const std::vector<unsigned char> plain = picture();
-        const int plainCount = renderedObjects;
-        depthPrepassEnabled = true;
-        const std::vector<unsigned char> withPrepass = picture();
-        EXPECT_EQ(renderedObjects, plainCount);
-        const PictureDifference difference = comparePictures(plain, withPrepass);
-        EXPECT_LE(difference.differingShare, 0.001) << "level " << level;
-        GLint depthFunction = 0;
-        glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
-        EXPECT_EQ(depthFunction, GL_LESS);
-    }
-}
-
 TEST_F(ScenePasses, HundredsOfFramesInEveryLevelRaiseNoError) {
     // The player's frame loop, which reports any error as its error line on the console.
     std::ostringstream console;

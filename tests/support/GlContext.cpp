@@ -10,7 +10,7 @@
 #include <stb_image_write.h>
 
 #include "render/GlDriver.h"
-#include "support/DebugContext.h"
+#include "tools/gldebug/DebugContext.h"
 
 GLFWwindow* testGlContext() {
     static GLFWwindow* window = nullptr;

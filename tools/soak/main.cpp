@@ -23,7 +23,7 @@
 #include "app/FrameLoop.h"
 #include "app/Game.h"
 #include "app/ScriptedWindow.h"
-#include "support/DebugContext.h"
+#include "tools/gldebug/DebugContext.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "app/Game.h"
-#include "support/DebugContext.h"
+#include "tools/gldebug/DebugContext.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/DebugContext.h"
+#include "tools/gldebug/DebugContext.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
