@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int releaseAction = 0;
-
 struct QueuedEvent {
     enum class Kind { key, button, cursor } kind = Kind::key;
     int code = 0;

@@ -26,8 +26,11 @@ void uninstallScriptedWindow();
 // Where a presented frame goes from now on.
 void setScriptedPresent(PresentFunction present);
 
-// Events for the next poll. Actions and buttons are numbered as the window system numbers them
-// (release 0, press 1, repeat 2; left button 0).
+// Events for the next poll. Actions and buttons are numbered as the window system numbers them.
+constexpr int releaseAction = 0;
+constexpr int pressAction = 1;
+constexpr int repeatAction = 2;
+constexpr int leftButton = 0;
 void queueKeyEvent(int keyCode, int action);
 void queueButtonEvent(int button, int action);
 void queueCursorEvent(double x, double y);

@@ -111,6 +111,17 @@ struct Shot {
     int drawn = 0;
 };
 
+// The driver sets the game up for a window of its own size; this window is smaller. The first
+// frames are drawn unculled, as the game starts: every program has its "power".
+void startFrames(GameDriver& driver) {
+    windowWidth = width;
+    windowHeight = height;
+    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), width, height);
+    setScriptedPresent(keepPresented);
+    driver.frame();
+    driver.frame();
+}
+
 // One frame of the game from the pose. The rules start afresh for every frame, so whatever they
 // move in it (the statues creep while the player looks away) moves the same with culling on
 // and off.
@@ -125,41 +136,29 @@ Shot shoot(GameDriver& driver, const Pose& pose, bool culling) {
     return {presented, renderedObjects};
 }
 
-int differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-    int count = 0;
-    for (size_t i = 0; i + 2 < a.size(); i += 3) {
-        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
-    }
-    return count;
-}
-
-// Written for a look when a frame differs (top row first).
-void writeFrame(const std::string& name, const std::vector<unsigned char>& bottomFirst) {
-    std::vector<unsigned char> topFirst(bottomFirst.size());
+std::vector<unsigned char> topRowFirst(const std::vector<unsigned char>& bottomFirst) {
+    std::vector<unsigned char> flipped(bottomFirst.size());
     const size_t row = static_cast<size_t>(width) * 3;
     for (int y = 0; y < height; ++y) {
         std::copy_n(bottomFirst.begin() + static_cast<std::ptrdiff_t>(row * y), row,
-                    topFirst.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
+                    flipped.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
     }
+    return flipped;
+}
+
+// Written for a look when a frame differs.
+void writeFrame(const std::string& name, const std::vector<unsigned char>& bottomFirst) {
     const std::string path = std::string(VELMORA_TEST_OUTPUT_DIR) + "/" + name + ".png";
-    writePng(path.c_str(), width, height, topFirst.data());
+    writePng(path.c_str(), width, height, topRowFirst(bottomFirst).data());
 }
 
 TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
     GameDriver driver(GameDriver::Rendering::installed);
-    // The driver sets the game up for a window of its own size and with the light following the
-    // player; this window is smaller and in testing mode.
-    windowWidth = width;
-    windowHeight = height;
     testingMode = true;
-    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), width, height);
     spotLight->position = glm::vec3(0.0f, -20.0f, 1.5f);
     // The house well lit, so every surface shows in its own colours.
     visibility = 10.0f;
-    setScriptedPresent(keepPresented);
-    // The first frames are drawn unculled, as the game starts: every program has its "power".
-    driver.frame();
-    driver.frame();
+    startFrames(driver);
     const bool writeAll = std::getenv("VELMORA_WRITE_FRAMES") != nullptr;
     int lessDrawn[5] = {0, 0, 0, 0, 0};
     int index = 0;
@@ -167,7 +166,7 @@ TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
         SCOPED_TRACE("level " + std::to_string(pose.level) + ", " + pose.what);
         const Shot all = shoot(driver, pose, false);
         const Shot culled = shoot(driver, pose, true);
-        const int differing = differingPixels(all.pixels, culled.pixels);
+        const long differing = comparePictures(all.pixels, culled.pixels).changed;
         EXPECT_EQ(differing, 0);
         if (differing != 0 || writeAll) {
             const std::string name = "culling_pose" + std::to_string(index);
@@ -195,24 +194,9 @@ const Pose levelViews[] = {
     {4, {-2.5f, 9.3f, 0.9f}, {-2.5f, 8.7f, 2.6f}, "level 4"},
 };
 
-std::vector<unsigned char> topRowFirst(const std::vector<unsigned char>& bottomFirst) {
-    std::vector<unsigned char> flipped(bottomFirst.size());
-    const size_t row = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; ++y) {
-        std::copy_n(bottomFirst.begin() + static_cast<std::ptrdiff_t>(row * y), row,
-                    flipped.begin() + static_cast<std::ptrdiff_t>(row * (height - 1 - y)));
-    }
-    return flipped;
-}
-
 TEST_F(CullingFrames, EveryLevelLitByTheTorchLooksAsItDid) {
     GameDriver driver(GameDriver::Rendering::installed);
-    windowWidth = width;
-    windowHeight = height;
-    playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), width, height);
-    setScriptedPresent(keepPresented);
-    driver.frame();
-    driver.frame();
+    startFrames(driver);
     const bool update = std::getenv("VELMORA_UPDATE_REFERENCE") != nullptr;
     for (const Pose& view : levelViews) {
         for (const bool culling : {false, true}) {

@@ -31,6 +31,7 @@
 #include "scene/RenderOptions.h"
 #include "scene/Renderer.h"
 #include "support/GlContext.h"
+#include "support/Reference.h"
 
 namespace {
 
@@ -208,12 +209,8 @@ void comparePosesAt(int width, int height) {
             GLint depthFunction = 0;
             glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
             EXPECT_EQ(depthFunction, GL_LESS);
-            long differing = 0;
-            for (size_t i = 0; i < plain.size(); i += 3) {
-                differing += plain[i] != withPrepass[i] || plain[i + 1] != withPrepass[i + 1] ||
-                             plain[i + 2] != withPrepass[i + 2];
-            }
-            EXPECT_EQ(differing, 0) << "pixels that differ of " << plain.size() / 3;
+            EXPECT_EQ(comparePictures(plain, withPrepass).changed, 0)
+                << "pixels that differ of " << plain.size() / 3;
         }
     }
     EXPECT_FALSE(offsetWhileDepthOnly);

@@ -20,10 +20,6 @@
 
 namespace {
 
-constexpr int releaseAction = 0;
-constexpr int pressAction = 1;
-constexpr int leftButton = 0;
-
 constexpr double pi = 3.14159265358979323846;
 // Mouse look turns 0.3 degrees per pixel; a brisk but human turn is 9 degrees per frame.
 constexpr double radiansPerPixel = 0.3 * pi / 180.0;

@@ -18,6 +18,7 @@ PictureDifference compare(const unsigned char* first, const unsigned char* secon
         }
         difference.largest = std::max(difference.largest, worst);
         differing += worst > 16 ? 1 : 0;
+        difference.changed += worst > 0 ? 1 : 0;
     }
     difference.differingShare =
         pixels == 0 ? 0.0 : static_cast<double>(differing) / static_cast<double>(pixels);

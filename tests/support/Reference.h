@@ -11,6 +11,8 @@ struct PictureDifference {
     int largest = 0;
     // Share of pixels whose largest channel difference exceeds 16.
     double differingShare = 1.0;
+    // Pixels that differ at all.
+    long changed = 0;
 };
 
 // Two pictures of the same size (RGB, any row order) compared the same way.

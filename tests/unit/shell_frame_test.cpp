@@ -21,10 +21,6 @@
 
 namespace {
 
-constexpr int releaseAction = 0;
-constexpr int pressAction = 1;
-constexpr int repeatAction = 2;
-constexpr int leftButton = 0;
 // A key that means nothing to the game.
 constexpr int keyK = 75;
 
