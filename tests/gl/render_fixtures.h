@@ -4,6 +4,7 @@
 // files and images written into it, textures read back and captured console output.
 
 #include <GL/glew.h>
+#include <glm/glm.hpp>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
@@ -121,11 +122,12 @@ inline std::string quadObj(const std::string& mtlName, const std::vector<std::st
 // A colour and depth target, bound with a matching viewport by bind() and on construction.
 class Target {
 public:
-    Target(int width, int height) : width_(width), height_(height) {
+    // A colour format of 32-bit floats lets a NaN or an infinity reach the read-back unchanged.
+    Target(int width, int height, GLenum colourFormat = GL_RGBA8) : width_(width), height_(height) {
         glGenFramebuffers(1, &fbo_);
         glGenRenderbuffers(2, buffers_);
         glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, width, height);
         glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
         bind();
@@ -156,6 +158,16 @@ public:
                             bottomFirst.begin() + (y + 1) * row);
         }
         return topFirst;
+    }
+    // Every pixel's red, green and blue as floats, bottom row first.
+    std::vector<glm::vec3> floats() const {
+        std::vector<float> rgba(static_cast<size_t>(width_) * height_ * 4);
+        glReadPixels(0, 0, width_, height_, GL_RGBA, GL_FLOAT, rgba.data());
+        std::vector<glm::vec3> result;
+        for (size_t i = 0; i < rgba.size(); i += 4) {
+            result.emplace_back(rgba[i], rgba[i + 1], rgba[i + 2]);
+        }
+        return result;
     }
 
 private:

@@ -66,46 +66,7 @@ TEST_F(StrictDrivers, MainProgramDrawsBeforeAnyPassWithItsSamplersOnTwoUnits) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-// A colour target of 32-bit floats, so a NaN or an infinity reaches the read-back unchanged.
-class FloatTarget {
-public:
-    static constexpr int side = 8;
-    FloatTarget() {
-        glGenFramebuffers(1, &fbo_);
-        glGenTextures(1, &colour_);
-        // Made on a unit of its own, so the images bound for the draw stay where they are.
-        glActiveTexture(GL_TEXTURE7);
-        glBindTexture(GL_TEXTURE_2D, colour_);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, side, side, 0, GL_RGBA, GL_FLOAT, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glActiveTexture(GL_TEXTURE0);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-        glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, colour_, 0);
-        glViewport(0, 0, side, side);
-        glDisable(GL_DEPTH_TEST);
-    }
-    ~FloatTarget() {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &fbo_);
-        glDeleteTextures(1, &colour_);
-    }
-    // Every pixel's red, green and blue.
-    std::vector<glm::vec3> pixels() const {
-        std::vector<float> rgba(side * side * 4);
-        glReadPixels(0, 0, side, side, GL_RGBA, GL_FLOAT, rgba.data());
-        std::vector<glm::vec3> result;
-        for (size_t i = 0; i < rgba.size(); i += 4) {
-            result.emplace_back(rgba[i], rgba[i + 1], rgba[i + 2]);
-        }
-        return result;
-    }
-
-private:
-    GLuint fbo_ = 0;
-    GLuint colour_ = 0;
-};
+constexpr int side = 8;
 
 // A quad over the whole target, all corners with the given normal.
 Mesh quadWithNormal(const glm::vec3& normal) {
@@ -149,13 +110,12 @@ void lightTheQuad(GLuint program) {
 }
 
 std::vector<glm::vec3> drawnQuad(GLuint program, const glm::vec3& normal) {
-    FloatTarget target;
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    const fixture::Target target(side, side, GL_RGBA32F);
+    glDisable(GL_DEPTH_TEST);
     lightTheQuad(program);
     Mesh quad = quadWithNormal(normal);
     quad.draw(false, false, false);
-    return target.pixels();
+    return target.floats();
 }
 
 void expectEveryPixel(const std::vector<glm::vec3>& pixels, const glm::vec3& expected) {
@@ -189,7 +149,7 @@ TEST_F(StrictDrivers, ASurfaceWithoutNormalsTakesNoLightAndReflectsNothing) {
     const glm::vec3 albedo = image * glm::mix(glm::vec3(1.0f), objectColour, 0.15f);
     expectEveryPixel(drawnQuad(main, zero), albedo * 0.6f);
     // The torch does light the same quad with a normal facing it.
-    const glm::vec3 lit = drawnQuad(main, facing)[FloatTarget::side * 4 + 4];
+    const glm::vec3 lit = drawnQuad(main, facing)[side * 4 + 4];
     EXPECT_GT(lit.r, albedo.r * 0.6f + 0.2f);
     glBindTexture(GL_TEXTURE_2D, 0);
     glDeleteTextures(1, &texture);
@@ -211,7 +171,7 @@ TEST_F(StrictDrivers, ASurfaceWithoutNormalsTakesNoLightAndReflectsNothing) {
     const GLuint env = envMapShader->programId;
     expectEveryPixel(drawnQuad(env, zero), 0.1f * objectColour * 0.7f);
     // With a normal it shows the sky.
-    const glm::vec3 mirrored = drawnQuad(env, facing)[FloatTarget::side * 4 + 4];
+    const glm::vec3 mirrored = drawnQuad(env, facing)[side * 4 + 4];
     EXPECT_GT(mirrored.b, 0.5f);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glDeleteTextures(1, &cube);
