@@ -91,6 +91,7 @@ double passCpuStart = 0.0;
 double passCpu[framePassCount] = {};
 
 void beginTimedPass(FramePass pass) {
+    countShadowPassTriangles(pass == FramePass::shadow);
     if (queriesUsed < queriesPerFrame) {
         queryPass[queriesUsed] = pass;
         glBeginQuery(GL_TIME_ELAPSED, timerQueries[queriesUsed]);
@@ -99,6 +100,7 @@ void beginTimedPass(FramePass pass) {
 }
 
 void endTimedPass(FramePass pass) {
+    countShadowPassTriangles(false);
     passCpu[static_cast<int>(pass)] += threadCpuSeconds() - passCpuStart;
     if (queriesUsed < queriesPerFrame) {
         glEndQuery(GL_TIME_ELAPSED);
@@ -415,6 +417,7 @@ LevelFigures summarise(int level, bool culling, const Kind& kind, double clearMs
     figures.frame.frames = static_cast<int>(kind.samples.size());
     const double n = std::max(1, kind.counted);
     figures.drawCalls = static_cast<double>(kind.counts.drawCalls) / n;
+    figures.triangles = static_cast<double>(kind.counts.triangles) / n;
     figures.uniformUploads = static_cast<double>(kind.counts.uniformUploads) / n;
     figures.uniformLookups = static_cast<double>(kind.counts.uniformLookups) / n;
     figures.allocations = static_cast<double>(kind.counts.news) / n;

@@ -14,12 +14,14 @@ struct CallCounts {
     std::int64_t drawCalls = 0;
     std::int64_t uniformUploads = 0;
     std::int64_t uniformLookups = 0;
-    // Triangles submitted by draw calls while the shadow pass was active.
+    // Triangles submitted by draw calls of the shadow pass (see countShadowPassTriangles).
     std::int64_t shadowTriangles = 0;
     std::int64_t triangles = 0;
 };
 
 CallCounts callCounts();
+// Told by the pass observer when the shadow pass begins (true) and ends (false).
+void countShadowPassTriangles(bool on);
 CallCounts operator-(const CallCounts& later, const CallCounts& earlier);
 
 // Wraps the loader's entry points for uniform uploads and look-ups, program builds and mipmap

@@ -66,9 +66,9 @@ void writeSize(std::ostream& out, const SizeFigures& size) {
         << " (ms; clear+swap baseline median " << format("%.2f", size.clearMs) << " ms)\n";
     char header[256] = {};
     std::snprintf(header, sizeof header,
-                  "  %-9s %6s %6s %6s %6s %7s %7s %6s %6s %6s %5s %5s %6s %6s %6s %7s\n", "level",
-                  "median", "p95", "fps", "floor", "/floor", "/clear", "draws", "unif", "lookup",
-                  "new", "mallc", "updCPU", "subCPU", "frags", "target");
+                  "  %-9s %6s %6s %6s %6s %7s %7s %6s %6s %6s %6s %5s %5s %6s %6s %6s %7s\n",
+                  "level", "median", "p95", "fps", "floor", "/floor", "/clear", "draws", "tris",
+                  "unif", "lookup", "new", "mallc", "updCPU", "subCPU", "frags", "target");
     out << header;
     for (const LevelFigures& l : size.levels) {
         const double fps = l.frame.medianMs > 0.0 ? 1000.0 / l.frame.medianMs : 0.0;
@@ -76,13 +76,14 @@ void writeSize(std::ostream& out, const SizeFigures& size) {
         const double toClear = l.clearMs > 0.0 ? l.frame.medianMs / l.clearMs : 0.0;
         const bool met = toFloor <= floorRatioTarget && fps >= framesPerSecondTarget;
         char line[256] = {};
-        std::snprintf(line, sizeof line,
-                      "  %d %-7s %6.1f %6.1f %6.1f %6.1f %6.2fx %6.1fx %6.0f %6.0f %6.0f %5.1f "
-                      "%5.1f %6.2f %6.2f %6.2f %7s\n",
-                      l.level, l.culling ? "cull" : "all", l.frame.medianMs, l.frame.p95Ms, fps,
-                      l.floorMs, toFloor, toClear, l.drawCalls, l.uniformUploads, l.uniformLookups,
-                      l.allocations, l.driverMallocs, l.updateCpuMs, l.submitCpuMs,
-                      l.shadedPerPixel, met ? "met" : "no");
+        std::snprintf(
+            line, sizeof line,
+            "  %d %-7s %6.1f %6.1f %6.1f %6.1f %6.2fx %6.1fx %6.0f %6.0f %6.0f %6.0f %5.1f "
+            "%5.1f %6.2f %6.2f %6.2f %7s\n",
+            l.level, l.culling ? "cull" : "all", l.frame.medianMs, l.frame.p95Ms, fps, l.floorMs,
+            toFloor, toClear, l.drawCalls, l.triangles, l.uniformUploads, l.uniformLookups,
+            l.allocations, l.driverMallocs, l.updateCpuMs, l.submitCpuMs, l.shadedPerPixel,
+            met ? "met" : "no");
         out << line;
     }
     out << "  where the time goes (ms; timer query / main-thread CPU per pass, then swap+poll "
@@ -124,7 +125,8 @@ void writeReport(std::ostream& out, const StartupFigures& startup,
     out << "\nColumns: median and p95 frame time; floor = one full-window pass of the main "
            "fragment program\nplus a 900 x 900 depth pass of the level's shadow triangle count, "
            "measured in the same run;\n/floor and /clear = median over those baselines; draws, "
-           "unif (uniform uploads), lookup\n(uniform location look-ups), new (operator new) and "
+           "tris (triangles handed to the\ndriver by all passes), unif (uniform uploads), lookup "
+           "(uniform location look-ups), new\n(operator new) and "
            "mallc (malloc, any thread, driver\nincluded) per steady frame; updCPU and subCPU = "
            "main-thread CPU ms of the update and of the\npasses' submission (rasteriser threads "
            "excluded); frags = main-pass fragment shader runs\nper window pixel as the driver "
@@ -142,10 +144,10 @@ std::string encodeLevel(const LevelFigures& l) {
     std::ostringstream line;
     line.precision(9);
     line << "level " << l.level << ' ' << (l.culling ? 1 : 0) << ' ' << l.frame.medianMs << ' '
-         << l.frame.p95Ms << ' ' << l.frame.frames << ' ' << l.drawCalls << ' ' << l.uniformUploads
-         << ' ' << l.uniformLookups << ' ' << l.allocations << ' ' << l.driverMallocs << ' '
-         << l.updateCpuMs << ' ' << l.submitCpuMs << ' ' << l.shadedPerPixel << ' ' << l.clearMs
-         << ' ' << l.floorMs << ' ' << l.shadowTriangles;
+         << l.frame.p95Ms << ' ' << l.frame.frames << ' ' << l.drawCalls << ' ' << l.triangles
+         << ' ' << l.uniformUploads << ' ' << l.uniformLookups << ' ' << l.allocations << ' '
+         << l.driverMallocs << ' ' << l.updateCpuMs << ' ' << l.submitCpuMs << ' '
+         << l.shadedPerPixel << ' ' << l.clearMs << ' ' << l.floorMs << ' ' << l.shadowTriangles;
     for (int pass = 0; pass < 4; ++pass) {
         line << ' ' << l.passGpuMs[pass] << ' ' << l.passCpuMs[pass];
     }
@@ -158,9 +160,9 @@ bool decodeLevel(const std::string& line, LevelFigures& l) {
     std::string tag;
     int culling = 0;
     in >> tag >> l.level >> culling >> l.frame.medianMs >> l.frame.p95Ms >> l.frame.frames >>
-        l.drawCalls >> l.uniformUploads >> l.uniformLookups >> l.allocations >> l.driverMallocs >>
-        l.updateCpuMs >> l.submitCpuMs >> l.shadedPerPixel >> l.clearMs >> l.floorMs >>
-        l.shadowTriangles;
+        l.drawCalls >> l.triangles >> l.uniformUploads >> l.uniformLookups >> l.allocations >>
+        l.driverMallocs >> l.updateCpuMs >> l.submitCpuMs >> l.shadedPerPixel >> l.clearMs >>
+        l.floorMs >> l.shadowTriangles;
     for (int pass = 0; pass < 4; ++pass) {
         in >> l.passGpuMs[pass] >> l.passCpuMs[pass];
     }

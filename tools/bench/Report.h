@@ -41,6 +41,8 @@ struct LevelFigures {
     FrameFigures frame;
     // Per steady frame.
     double drawCalls = 0.0;
+    // Triangles submitted by every pass's draws.
+    double triangles = 0.0;
     double uniformUploads = 0.0;
     double uniformLookups = 0.0;
     double allocations = 0.0;
