@@ -2,12 +2,14 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <iostream>
 #include <string>
 #include <utility>
 
 #include "render/Assets.h"
+#include "render/ClipCulling.h"
 #include "render/Shader.h"
 #include "render/Texture.h"
 
@@ -57,6 +59,7 @@ Mesh::Mesh(std::vector<Vertex> vertexList, std::vector<unsigned int> indexList,
     clampIndices();
     resolveSamplers();
     forgetAppliedModes(textures);
+    clusters = clusterMesh(vertices, indices);
     setupMesh();
 }
 
@@ -126,7 +129,8 @@ void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping) {
     draw(mipmapLinear, nearest, mipmapping, static_cast<unsigned int>(currentProgram));
 }
 
-void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram) {
+void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram,
+                const ClipVolume* clip) {
     this->mipmapLinear = mipmapLinear;
     this->nearest = nearest;
     this->mipmapping = mipmapping;
@@ -150,11 +154,57 @@ void Mesh::draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int c
         glBindTexture(GL_TEXTURE_2D, textures[i].id);
         applySamplingModeOnce(textures[i].id, this->nearest, this->mipmapLinear, this->mipmapping);
     }
-    glBindVertexArray(vao);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);
-    glBindVertexArray(0);
+    drawTriangles(clip);
     for (size_t i = 0; i < textures.size(); ++i) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
         glBindTexture(GL_TEXTURE_2D, 0);
     }
+}
+
+namespace {
+
+void drawRange(const TriangleCluster& first, const TriangleCluster& last, unsigned int lowest,
+               unsigned int highest) {
+    const unsigned int count = last.firstIndex + last.indexCount - first.firstIndex;
+    glDrawRangeElements(GL_TRIANGLES, lowest, highest, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                        reinterpret_cast<const void*>(first.firstIndex * sizeof(unsigned int)));
+}
+
+}  // namespace
+
+void Mesh::drawTriangles(const ClipVolume* clip) const {
+    glBindVertexArray(vao);
+    if (clip == nullptr || !clipCullingEnabled || clusters.empty()) {
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
+                       nullptr);
+        glBindVertexArray(0);
+        return;
+    }
+    // Clusters that may reach the volume and follow one another go out as one ranged draw, so
+    // the triangles keep their order and a view of the whole mesh is still one draw.
+    const TriangleCluster* runStart = nullptr;
+    unsigned int lowest = 0;
+    unsigned int highest = 0;
+    for (std::size_t i = 0; i < clusters.size(); ++i) {
+        const TriangleCluster& cluster = clusters[i];
+        if (sphereOutside(*clip, cluster.centre, cluster.radius)) {
+            if (runStart != nullptr) {
+                drawRange(*runStart, clusters[i - 1], lowest, highest);
+                runStart = nullptr;
+            }
+            continue;
+        }
+        if (runStart == nullptr) {
+            runStart = &cluster;
+            lowest = cluster.lowestVertex;
+            highest = cluster.highestVertex;
+        } else {
+            lowest = std::min(lowest, cluster.lowestVertex);
+            highest = std::max(highest, cluster.highestVertex);
+        }
+    }
+    if (runStart != nullptr) {
+        drawRange(*runStart, clusters.back(), lowest, highest);
+    }
+    glBindVertexArray(0);
 }

@@ -7,6 +7,7 @@
 #include <glm/glm.hpp>
 
 class Shader;
+struct ClipVolume;
 
 // One entry of the vertex buffer: 40 bytes, attributes at locations 0, 1 and 2.
 struct Vertex {
@@ -17,6 +18,17 @@ struct Vertex {
     glm::vec2 reserved{0.0f};
 };
 static_assert(sizeof(Vertex) == 40, "the vertex layout is fixed at 40 bytes");
+
+// A run of consecutive triangles of a mesh, in index order, with a sphere around their vertices.
+struct TriangleCluster {
+    unsigned int firstIndex = 0;
+    unsigned int indexCount = 0;
+    // The lowest and highest vertex the run names, for a ranged draw.
+    unsigned int lowestVertex = 0;
+    unsigned int highestVertex = 0;
+    glm::vec3 centre{0.0f};
+    float radius = 0.0f;
+};
 
 // One texture of a mesh's material, also the entry of a model's texture cache.
 struct Texture {
@@ -38,7 +50,13 @@ public:
     // Draws with the textures bound to units 0, 1, ... and the given sampling options, under the
     // program the caller has made current (asked of the driver when not given).
     void draw(bool mipmapLinear, bool nearest, bool mipmapping);
-    void draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram);
+    // Given the clip volume of the draw, a large mesh leaves out its clusters that lie wholly
+    // outside it (see render/ClipCulling.h).
+    void draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram,
+              const ClipVolume* clip = nullptr);
+    // The triangle draw alone, with the vertex array bound and unbound around it: every triangle,
+    // or, given a clip volume, those of the clusters that may reach it, in index order.
+    void drawTriangles(const ClipVolume* clip) const;
 
     unsigned int vao = 0;
     unsigned int vbo = 0;
@@ -50,6 +68,8 @@ public:
     std::vector<unsigned int> indices;
     std::vector<Texture> textures;
     Shader* shader = nullptr;
+    // Runs of triangles in index order with their spheres; empty for a small mesh.
+    std::vector<TriangleCluster> clusters;
 
 private:
     void setupMesh();

@@ -56,17 +56,18 @@ void Model::draw() {
 }
 
 void Model::draw(unsigned int currentProgram) {
+    draw(currentProgram, nullptr);
+}
+
+void Model::draw(unsigned int currentProgram, const ClipVolume* clip) {
     if (shadowPassActive) {
         for (const Mesh& mesh : meshes) {
-            glBindVertexArray(mesh.vao);
-            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT,
-                           nullptr);
-            glBindVertexArray(0);
+            mesh.drawTriangles(clip);
         }
         return;
     }
     for (Mesh& mesh : meshes) {
-        mesh.draw(mipmapLinear, nearest, mipmapping, currentProgram);
+        mesh.draw(mipmapLinear, nearest, mipmapping, currentProgram, clip);
     }
 }
 

@@ -32,6 +32,9 @@ public:
     // Passes that know the program they made current say so, which spares asking the driver.
     void draw();
     void draw(unsigned int currentProgram);
+    // Given the clip volume of the draw in this model's coordinates, large meshes leave out the
+    // triangles that cannot reach it.
+    void draw(unsigned int currentProgram, const ClipVolume* clip);
 
     std::vector<Mesh> meshes;
     std::string directory;

@@ -9,13 +9,21 @@
 #include "camera/Light.h"
 #include "camera/Settings.h"
 #include "render/Assets.h"
+#include "render/ClipCulling.h"
 #include "render/Model.h"
 #include "scene/Frustum.h"
 #include "scene/RenderOptions.h"
+#include "scene/ShadowPass.h"
 
 namespace {
 // Fixed light direction of the testing mode, used for checking shadows.
 const glm::vec3 testingDirection(-0.408977f, -0.0f, -0.9125f);
+
+// The program the last pass set up and the clip-from-world matrix its vertex stage applies: the
+// light's for the depth program, the camera's for the others. Each draw of that pass carries it
+// into its model's coordinates, so large meshes can leave out what the clip volume drops.
+unsigned int clipProgram = 0;
+glm::mat4 clipFromWorld(1.0f);
 }  // namespace
 
 int uniformLocation(unsigned int program, const char* name) {
@@ -68,6 +76,9 @@ void uploadPassUniforms(unsigned int program) {
     glUniformMatrix4fv(uniformLocation(program, "view"), 1, GL_FALSE, glm::value_ptr(view));
     glUniformMatrix4fv(uniformLocation(program, "projection"), 1, GL_FALSE,
                        glm::value_ptr(projection));
+    clipProgram = program;
+    const bool lightView = depthShader && program == depthShader->programId;
+    clipFromWorld = lightView ? lightSpaceMatrix : projection * view;
 }
 
 Frustum playerFrustum() {
@@ -96,5 +107,10 @@ void drawEntry(unsigned int program, const DrawEntry& entry) {
     model.nearest = nearestNeighborMode;
     model.mipmapping = mipMapping;
     model.mipmapLinear = mipMapLinear;
-    model.draw(program);
+    if (program != 0 && program == clipProgram) {
+        const ClipVolume clip = clipVolumeOf(clipFromWorld * *entry.matrix);
+        model.draw(program, &clip);
+    } else {
+        model.draw(program);
+    }
 }

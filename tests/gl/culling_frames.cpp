@@ -6,6 +6,11 @@
 // the picture: the shadow pass culls with the player's frustum, so with culling on an object out
 // of view casts no shadow into it (the testing light's own place reaches a corner of level 1).
 //
+// Large meshes leave out the runs of triangles that lie wholly outside a draw's clip volume (the
+// camera's in the main passes, the light's in the shadow pass). From the same eyes, lit by the
+// torch so the shadow map shows, frames and shadow maps with that on and off are the same to the
+// pixel and the depth value, culling on and off, while the driver is handed fewer triangles.
+//
 // The same frames, lit by the torch the player carries, also match committed pictures of every
 // level, culling on and off, so work on the passes' speed cannot change what the player sees.
 // VELMORA_UPDATE_REFERENCE=1 writes new pictures.
@@ -20,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 #include "app/Game.h"
@@ -30,6 +36,8 @@
 #include "game/GameState.h"
 #include "game/Layout.h"
 #include "render/Assets.h"
+#include "render/ClipCulling.h"
+#include "render/ShadowTarget.h"
 #include "scene/RenderOptions.h"
 #include "scene/Renderer.h"
 #include "support/GameDriver.h"
@@ -184,6 +192,71 @@ TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
     viewFrustumMode = false;
     testingMode = false;
     visibility = 1.0f;
+}
+
+// The shadow map's depths after a frame, and the primitives the frame handed the driver.
+struct LitShot {
+    std::vector<unsigned char> pixels;
+    std::vector<float> shadowDepth;
+    GLuint64 primitives = 0;
+};
+
+LitShot shootLit(GameDriver& driver, const Pose& pose, bool culling, bool clipCulling) {
+    clipCullingEnabled = clipCulling;
+    // The rules judge a statue by the light of the frame before, so the first frame at a pose
+    // depends on the pose before; a frame in place first makes the two shots alike.
+    shoot(driver, pose, culling);
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_SUBMITTED_ARB, query);
+    LitShot shot;
+    shot.pixels = shoot(driver, pose, culling).pixels;
+    glEndQuery(GL_PRIMITIVES_SUBMITTED_ARB);
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &shot.primitives);
+    glDeleteQueries(1, &query);
+    shot.shadowDepth.assign(static_cast<size_t>(shadowMapSize) * shadowMapSize, 0.0f);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, shadowMapFbo);
+    glReadPixels(0, 0, shadowMapSize, shadowMapSize, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 shot.shadowDepth.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    clipCullingEnabled = true;
+    return shot;
+}
+
+TEST_F(CullingFrames, TrianglesOutsideTheClipVolumeAreLeftOutWithoutChangingAPixelOrAShadow) {
+    ASSERT_TRUE(GLEW_ARB_pipeline_statistics_query);
+    GameDriver driver(GameDriver::Rendering::installed);
+    startFrames(driver);
+    int fewer[5] = {0, 0, 0, 0, 0};
+    int index = 0;
+    for (const Pose& pose : poses) {
+        for (const bool culling : {false, true}) {
+            SCOPED_TRACE("level " + std::to_string(pose.level) + ", " + pose.what +
+                         (culling ? ", culled" : ""));
+            const LitShot whole = shootLit(driver, pose, culling, false);
+            const LitShot clipped = shootLit(driver, pose, culling, true);
+            const long differing = comparePictures(whole.pixels, clipped.pixels).changed;
+            EXPECT_EQ(differing, 0);
+            if (differing != 0) {
+                const std::string name = "clip_pose" + std::to_string(index);
+                writeFrame(name + "_whole", whole.pixels);
+                writeFrame(name + "_clipped", clipped.pixels);
+            }
+            const auto firstDepth = std::mismatch(
+                whole.shadowDepth.begin(), whole.shadowDepth.end(), clipped.shadowDepth.begin());
+            EXPECT_TRUE(firstDepth.first == whole.shadowDepth.end())
+                << "shadow depth differs at texel "
+                << (firstDepth.first - whole.shadowDepth.begin());
+            EXPECT_LE(clipped.primitives, whole.primitives);
+            fewer[pose.level] += clipped.primitives < whole.primitives ? 1 : 0;
+        }
+        ++index;
+    }
+    for (int level = 1; level <= 4; ++level) {
+        EXPECT_GT(fewer[level], 0) << "no triangle was left out in level " << level;
+    }
+    EXPECT_EQ(driver.console(), "");
+    viewFrustumMode = false;
 }
 
 // The lit rooms of the four levels, as the benchmark looks at them.

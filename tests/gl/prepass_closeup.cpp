@@ -4,6 +4,8 @@
 // and at two window sizes. Close up, depths differ least between neighbouring surfaces, so a
 // pre-pass whose depths are not exactly the main pass's (or that pushes them back by an offset)
 // shows here as lost or wrongly shown surfaces. The pre-pass draws with no polygon offset.
+// Close up, too, the near plane cuts through what is drawn: frames with and without leaving out
+// the triangles outside the clip volume are the same as well.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -25,6 +27,7 @@
 #include "game/GameState.h"
 #include "game/Layout.h"
 #include "render/Assets.h"
+#include "render/ClipCulling.h"
 #include "render/Snapshot.h"
 #include "scene/DepthPrepass.h"
 #include "scene/EnvPass.h"
@@ -211,6 +214,11 @@ void comparePosesAt(int width, int height) {
             EXPECT_EQ(depthFunction, GL_LESS);
             EXPECT_EQ(comparePictures(plain, withPrepass).changed, 0)
                 << "pixels that differ of " << plain.size() / 3;
+            clipCullingEnabled = false;
+            const std::vector<unsigned char> unclipped = frameAt(level, pose, true);
+            clipCullingEnabled = true;
+            EXPECT_EQ(comparePictures(unclipped, withPrepass).changed, 0)
+                << "pixels that differ without clip culling, of " << plain.size() / 3;
         }
     }
     EXPECT_FALSE(offsetWhileDepthOnly);

@@ -1,5 +1,6 @@
-// Meshes: the vertex layout the shaders read, the sampler naming and texture units of a draw, the
-// state a draw leaves behind, and draws that allocate nothing once everything is loaded.
+// Meshes: the vertex layout the shaders read, the triangles a draw with a clip volume leaves out,
+// the sampler naming and texture units of a draw, the state a draw leaves behind, and draws that
+// allocate nothing once everything is loaded.
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "render/ClipCulling.h"
 #include "render/Mesh.h"
 #include "render/Model.h"
 #include "render/Shader.h"
@@ -245,3 +249,64 @@ TEST_F(MeshTest, SteadyStateDrawsDoNotAllocateAndTheShadowPassDrawsBareGeometry)
 }
 
 }  // namespace
+
+namespace {
+
+// Primitives the draws made inside `draws` handed the driver.
+template <typename Draws>
+GLuint64 primitivesSubmitted(Draws draws) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_SUBMITTED_ARB, query);
+    draws();
+    glEndQuery(GL_PRIMITIVES_SUBMITTED_ARB);
+    GLuint64 count = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    return count;
+}
+
+// Groups of 64 small triangles, one group beside the next at each x.
+Mesh groupsAt(const std::vector<float>& xs, Shader& shader) {
+    std::vector<Vertex> vertices;
+    std::vector<unsigned int> indices;
+    for (const float x : xs) {
+        for (int t = 0; t < 64; ++t) {
+            const float y = -1.0f + t / 32.0f;
+            for (const glm::vec3& corner :
+                 {glm::vec3(x, y, 0), glm::vec3(x + 0.5f, y, 0), glm::vec3(x, y + 0.03f, 0)}) {
+                indices.push_back(static_cast<unsigned int>(vertices.size()));
+                vertices.push_back({corner, {0, 0, 1}, {0, 0}, {0, 0}});
+            }
+        }
+    }
+    return Mesh(std::move(vertices), std::move(indices), {}, &shader);
+}
+
+}  // namespace
+
+TEST_F(MeshTest, AClipVolumeLeavesOutOnlyGroupsWhollyOutsideIt) {
+    ASSERT_TRUE(GLEW_ARB_pipeline_statistics_query);
+    glUseProgram(samplerShader().programId);
+    // x from 15 to 35 is inside; the group at 14.9 reaches into it, those at 10 and 40 do not.
+    const glm::mat4 clipFromModel = glm::ortho(15.0f, 35.0f, -5.0f, 5.0f, -5.0f, 5.0f);
+    const ClipVolume volume = clipVolumeOf(clipFromModel);
+    const Mesh mesh = groupsAt({10.0f, 14.9f, 20.0f, 30.0f, 40.0f}, samplerShader());
+    ASSERT_EQ(mesh.clusters.size(), 5u);
+    EXPECT_EQ(primitivesSubmitted([&] { mesh.drawTriangles(nullptr); }), 320u);
+    EXPECT_EQ(primitivesSubmitted([&] { mesh.drawTriangles(&volume); }), 192u);
+    clipCullingEnabled = false;
+    EXPECT_EQ(primitivesSubmitted([&] { mesh.drawTriangles(&volume); }), 320u);
+    clipCullingEnabled = true;
+    // Outside groups between inside ones, and a last group inside.
+    const Mesh gaps = groupsAt({20.0f, 40.0f, 30.0f, 10.0f, 25.0f}, samplerShader());
+    EXPECT_EQ(primitivesSubmitted([&] { gaps.drawTriangles(&volume); }), 192u);
+    // A mesh too small to split is drawn whole wherever it lies.
+    const Mesh small = groupsAt({40.0f, 40.0f, 40.0f}, samplerShader());
+    EXPECT_TRUE(small.clusters.empty());
+    EXPECT_EQ(primitivesSubmitted([&] { small.drawTriangles(&volume); }), 192u);
+    // A volume of a degenerate matrix leaves nothing out.
+    const ClipVolume flat = clipVolumeOf(glm::mat4(0.0f));
+    EXPECT_EQ(primitivesSubmitted([&] { mesh.drawTriangles(&flat); }), 320u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
