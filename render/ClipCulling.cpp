@@ -45,10 +45,11 @@ std::vector<TriangleCluster> clusterMesh(const std::vector<Vertex>& vertices,
                                          const std::vector<unsigned int>& indices) {
     std::vector<TriangleCluster> clusters;
     const std::size_t triangles = indices.size() / 3;
-    if (triangles < clusteredMeshTriangles || vertices.empty()) {
+    if (triangles == 0 || vertices.empty()) {
         return clusters;
     }
-    const std::size_t perCluster = 3 * clusterTriangles;
+    const std::size_t perCluster =
+        3 * (triangles < clusteredMeshTriangles ? triangles : clusterTriangles);
     const std::size_t usedIndices = 3 * triangles;
     for (std::size_t first = 0; first < usedIndices; first += perCluster) {
         const std::size_t end = std::min(first + perCluster, usedIndices);

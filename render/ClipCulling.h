@@ -25,13 +25,13 @@ ClipVolume clipVolumeOf(const glm::mat4& clipFromModel);
 // True when the sphere lies wholly outside one plane, with a margin for rounding.
 bool sphereOutside(const ClipVolume& volume, const glm::vec3& centre, float radius);
 
-// Triangles per cluster, and the fewest triangles for which a mesh is split at all: a small mesh
-// is drawn whole, as one test would cost about as much as its triangles.
+// Triangles per cluster, and the fewest triangles for which a mesh is split at all: a smaller mesh
+// is one cluster, drawn whole or left out whole.
 constexpr unsigned int clusterTriangles = 64;
 constexpr unsigned int clusteredMeshTriangles = 4 * clusterTriangles;
 
-// Splits the mesh's triangles, in their order, into clusters of `clusterTriangles`; empty for a
-// mesh of fewer than `clusteredMeshTriangles` triangles. Indices are taken as they are (the mesh
-// already keeps them inside its vertices).
+// Splits the mesh's triangles, in their order, into clusters of `clusterTriangles`, or into one
+// cluster when the mesh has fewer than `clusteredMeshTriangles`; empty for a mesh without a
+// triangle. Indices are taken as they are (the mesh already keeps them inside its vertices).
 std::vector<TriangleCluster> clusterMesh(const std::vector<Vertex>& vertices,
                                          const std::vector<unsigned int>& indices);

@@ -68,7 +68,7 @@ public:
     std::vector<unsigned int> indices;
     std::vector<Texture> textures;
     Shader* shader = nullptr;
-    // Runs of triangles in index order with their spheres; empty for a small mesh.
+    // Runs of triangles in index order with their spheres; one for a small mesh.
     std::vector<TriangleCluster> clusters;
 
 private:
