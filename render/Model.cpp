@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 
 #include "render/Texture.h"
@@ -41,6 +42,64 @@ BoundingSphere sphereAround(const std::vector<Mesh>& meshes) {
     return sphere;
 }
 
+bool startsWith(const std::string& line, const char* prefix) {
+    return line.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// Whether a material library names a texture before its first material. The importer then
+// writes the texture into a material it never made and crashes the game, so a model that reads
+// such a library is refused instead. Statements indented or after the first "newmtl" are safe.
+bool namesTextureBeforeAnyMaterial(const std::string& libraryPath) {
+    std::ifstream in(libraryPath, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (startsWith(line, "newmtl")) {
+            return false;
+        }
+        for (const char* keyword : {"map_", "bump", "disp", "norm"}) {
+            if (startsWith(line, keyword)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The material library of the model that would crash the importer, or "" when none does. Like
+// the importer, each "mtllib" line names one file (the rest of the line) in the model's folder,
+// and a name that is not there falls back to the model's own name with ".mtl".
+std::string crashingMaterialLibrary(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const size_t dot = path.find_last_of('.');
+    const std::string ownLibrary =
+        (dot == std::string::npos || (slash != std::string::npos && dot < slash)
+             ? path
+             : path.substr(0, dot)) +
+        ".mtl";
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, 6, "mtllib") != 0) {
+            continue;
+        }
+        const size_t nameStart = line.find_first_not_of(" \t", start + 6);
+        const size_t nameEnd = line.find_last_not_of(" \t\r");
+        if (nameStart == std::string::npos || nameEnd < nameStart) {
+            continue;
+        }
+        std::string library = folder + line.substr(nameStart, nameEnd - nameStart + 1);
+        if (!std::ifstream(library).good()) {
+            library = ownLibrary;
+        }
+        if (namesTextureBeforeAnyMaterial(library)) {
+            return library;
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 Model::Model(const std::string& path, Shader* program) : shader(program) {
@@ -72,6 +131,12 @@ void Model::draw(unsigned int currentProgram, const ClipVolume* clip) {
 }
 
 void Model::loadModel(const std::string& path) {
+    const std::string badLibrary = crashingMaterialLibrary(path);
+    if (!badLibrary.empty()) {
+        std::cout << "ERROR::ASSIMP:: " << badLibrary
+                  << " names a texture before its first material" << std::endl;
+        return;
+    }
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);
     // The incomplete flag alone marks a failed import; together with other flags it does not.

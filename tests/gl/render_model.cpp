@@ -120,6 +120,32 @@ TEST_F(ModelTest, MissingFileGivesOneErrorLineAndAnEmptyModel) {
     EXPECT_TRUE(model->meshes.empty());
 }
 
+TEST_F(ModelTest, AMaterialLibraryNamingATextureBeforeAnyMaterialIsRefusedNotCrashedOn) {
+    // The importer would write such a texture into a material it never made.
+    const auto load = [&](const std::string& obj) {
+        std::unique_ptr<Model> model;
+        const std::string out =
+            fixture::stdoutOf([&] { model = std::make_unique<Model>(obj, &samplerShader()); });
+        return std::make_pair(out, model->meshes.size());
+    };
+    const std::string named = dir.write("first.mtl", "# made by hand\nmap_Kd wood.bmp\n");
+    const auto [refused, none] = load(dir.write("first.obj", fixture::quadObj("first.mtl", {"a"})));
+    EXPECT_EQ(refused, "ERROR::ASSIMP:: " + named + " names a texture before its first material\n");
+    EXPECT_EQ(none, 0u);
+    // A library that is not there falls back to the model's own name, as the importer does.
+    const std::string own = dir.write("second.mtl", "bump stone.bmp\nnewmtl a\n");
+    const auto [fallback, alsoNone] =
+        load(dir.write("second.obj", fixture::quadObj("absent.mtl", {"a"})));
+    EXPECT_EQ(fallback, "ERROR::ASSIMP:: " + own + " names a texture before its first material\n");
+    EXPECT_EQ(alsoNone, 0u);
+    // Indented, or after the first material, a texture is the importer's to read.
+    dir.write("third.mtl", "  map_Kd wood.bmp\nnewmtl a\nmap_Kd wood.bmp\nbump stone.bmp\n");
+    const auto [accepted, meshes] =
+        load(dir.write("third.obj", fixture::quadObj("third.mtl", {"a"})));
+    EXPECT_EQ(accepted.find("ERROR::ASSIMP"), std::string::npos) << accepted;
+    EXPECT_EQ(meshes, 1u);
+}
+
 TEST_F(ModelTest, BoundingSphereHoldsTheVerticesOfEveryMesh) {
     // Two objects, two meshes: the box around both runs from (-1, 0, -2) to (5, 2, 0).
     const Model model(dir.write("two.obj",
