@@ -7,6 +7,7 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -46,18 +47,35 @@ bool startsWith(const std::string& line, const char* prefix) {
     return line.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// Whether a material library names a texture before its first material. The importer then
-// writes the texture into a material it never made and crashes the game, so a model that reads
+// The importer reads its texture keywords in any case ("maP_Kd" is "map_Kd").
+bool startsWithAnyCase(const std::string& line, const char* prefix) {
+    const size_t length = std::strlen(prefix);
+    if (line.size() < length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (std::tolower(static_cast<unsigned char>(line[i])) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether a material library sets a texture or the anisotropy before its first material. The
+// importer then writes into a material it never made and crashes the game, so a model that reads
 // such a library is refused instead. Statements indented or after the first "newmtl" are safe.
-bool namesTextureBeforeAnyMaterial(const std::string& libraryPath) {
+bool setsTextureBeforeAnyMaterial(const std::string& libraryPath) {
     std::ifstream in(libraryPath, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
         if (startsWith(line, "newmtl")) {
             return false;
         }
+        if (startsWith(line, "a")) {
+            return true;
+        }
         for (const char* keyword : {"map_", "bump", "disp", "norm"}) {
-            if (startsWith(line, keyword)) {
+            if (startsWithAnyCase(line, keyword)) {
                 return true;
             }
         }
@@ -93,7 +111,7 @@ std::string crashingMaterialLibrary(const std::string& path) {
         if (!std::ifstream(library).good()) {
             library = ownLibrary;
         }
-        if (namesTextureBeforeAnyMaterial(library)) {
+        if (setsTextureBeforeAnyMaterial(library)) {
             return library;
         }
     }
@@ -134,7 +152,7 @@ void Model::loadModel(const std::string& path) {
     const std::string badLibrary = crashingMaterialLibrary(path);
     if (!badLibrary.empty()) {
         std::cout << "ERROR::ASSIMP:: " << badLibrary
-                  << " names a texture before its first material" << std::endl;
+                  << " sets a texture or the anisotropy before its first material" << std::endl;
         return;
     }
     Assimp::Importer importer;

@@ -120,8 +120,8 @@ TEST_F(ModelTest, MissingFileGivesOneErrorLineAndAnEmptyModel) {
     EXPECT_TRUE(model->meshes.empty());
 }
 
-TEST_F(ModelTest, AMaterialLibraryNamingATextureBeforeAnyMaterialIsRefusedNotCrashedOn) {
-    // The importer would write such a texture into a material it never made.
+TEST_F(ModelTest, AMaterialLibrarySettingATextureBeforeAnyMaterialIsRefusedNotCrashedOn) {
+    // The importer would write such a texture or anisotropy into a material it never made.
     const auto load = [&](const std::string& obj) {
         std::unique_ptr<Model> model;
         const std::string out =
@@ -130,14 +130,22 @@ TEST_F(ModelTest, AMaterialLibraryNamingATextureBeforeAnyMaterialIsRefusedNotCra
     };
     const std::string named = dir.write("first.mtl", "# made by hand\nmap_Kd wood.bmp\n");
     const auto [refused, none] = load(dir.write("first.obj", fixture::quadObj("first.mtl", {"a"})));
-    EXPECT_EQ(refused, "ERROR::ASSIMP:: " + named + " names a texture before its first material\n");
+    EXPECT_EQ(refused, "ERROR::ASSIMP:: " + named +
+                           " sets a texture or the anisotropy before its first material\n");
     EXPECT_EQ(none, 0u);
     // A library that is not there falls back to the model's own name, as the importer does.
-    const std::string own = dir.write("second.mtl", "bump stone.bmp\nnewmtl a\n");
+    const std::string own = dir.write("second.mtl", "bUmp stone.bmp\nnewmtl a\n");
     const auto [fallback, alsoNone] =
         load(dir.write("second.obj", fixture::quadObj("absent.mtl", {"a"})));
-    EXPECT_EQ(fallback, "ERROR::ASSIMP:: " + own + " names a texture before its first material\n");
+    EXPECT_EQ(fallback, "ERROR::ASSIMP:: " + own +
+                            " sets a texture or the anisotropy before its first material\n");
     EXPECT_EQ(alsoNone, 0u);
+    const std::string anisotropy = dir.write("fourth.mtl", "a 0.5\nnewmtl a\n");
+    const auto [refusedToo, noneToo] =
+        load(dir.write("fourth.obj", fixture::quadObj("fourth.mtl", {"a"})));
+    EXPECT_EQ(refusedToo, "ERROR::ASSIMP:: " + anisotropy +
+                              " sets a texture or the anisotropy before its first material\n");
+    EXPECT_EQ(noneToo, 0u);
     // Indented, or after the first material, a texture is the importer's to read.
     dir.write("third.mtl", "  map_Kd wood.bmp\nnewmtl a\nmap_Kd wood.bmp\nbump stone.bmp\n");
     const auto [accepted, meshes] =
