@@ -11,6 +11,8 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <string_view>
 
 #include "render/Texture.h"
 
@@ -43,17 +45,35 @@ BoundingSphere sphereAround(const std::vector<Mesh>& meshes) {
     return sphere;
 }
 
-bool startsWith(const std::string& line, const char* prefix) {
-    return line.compare(0, std::strlen(prefix), prefix) == 0;
+// The whole file, or "" when it cannot be read.
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Calls `visit` with each line of the text as the importer splits it: a line ends at a line
+// feed, a carriage return, a form feed or a zero byte. Stops when `visit` returns false.
+template <typename Visit>
+void forEachImporterLine(std::string_view text, Visit visit) {
+    while (!text.empty()) {
+        const size_t end = text.find_first_of(std::string_view("\n\r\f\0", 4));
+        if (!visit(text.substr(0, end))) {
+            return;
+        }
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+}
+
+bool startsWith(std::string_view line, std::string_view prefix) {
+    return line.substr(0, prefix.size()) == prefix;
 }
 
 // The importer reads its texture keywords in any case ("maP_Kd" is "map_Kd").
-bool startsWithAnyCase(const std::string& line, const char* prefix) {
-    const size_t length = std::strlen(prefix);
-    if (line.size() < length) {
+bool startsWithAnyCase(std::string_view line, std::string_view prefix) {
+    if (line.size() < prefix.size()) {
         return false;
     }
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < prefix.size(); ++i) {
         if (std::tolower(static_cast<unsigned char>(line[i])) != prefix[i]) {
             return false;
         }
@@ -65,57 +85,51 @@ bool startsWithAnyCase(const std::string& line, const char* prefix) {
 // importer then writes into a material it never made and crashes the game, so a model that reads
 // such a library is refused instead. Statements indented or after the first "newmtl" are safe.
 bool setsTextureBeforeAnyMaterial(const std::string& libraryPath) {
-    std::ifstream in(libraryPath, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
+    bool unsafe = false;
+    forEachImporterLine(fileText(libraryPath), [&unsafe](std::string_view line) {
         if (startsWith(line, "newmtl")) {
             return false;
         }
-        if (startsWith(line, "a")) {
-            return true;
-        }
-        for (const char* keyword : {"map_", "bump", "disp", "norm"}) {
-            if (startsWithAnyCase(line, keyword)) {
-                return true;
-            }
-        }
-    }
-    return false;
+        unsafe = startsWith(line, "a") || startsWithAnyCase(line, "map_") ||
+                 startsWithAnyCase(line, "bump") || startsWithAnyCase(line, "disp") ||
+                 startsWithAnyCase(line, "norm");
+        return !unsafe;
+    });
+    return unsafe;
 }
 
 // The material library of the model that would crash the importer, or "" when none does. Like
 // the importer, each "mtllib" line names one file (the rest of the line) in the model's folder,
 // and a name that is not there falls back to the model's own name with ".mtl".
 std::string crashingMaterialLibrary(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const size_t dot = path.find_last_of('.');
-    const std::string ownLibrary =
-        (dot == std::string::npos || (slash != std::string::npos && dot < slash)
-             ? path
-             : path.substr(0, dot)) +
-        ".mtl";
-    std::string line;
-    while (std::getline(in, line)) {
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string ownLibrary = (hasExtension ? path.substr(0, dot) : path) + ".mtl";
+    std::string crashing;
+    forEachImporterLine(fileText(path), [&](std::string_view line) {
         const size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, 6, "mtllib") != 0) {
-            continue;
+        if (start == std::string_view::npos || !startsWith(line.substr(start), "mtllib")) {
+            return true;
         }
         const size_t nameStart = line.find_first_not_of(" \t", start + 6);
-        const size_t nameEnd = line.find_last_not_of(" \t\r");
-        if (nameStart == std::string::npos || nameEnd < nameStart) {
-            continue;
+        const size_t nameEnd = line.find_last_not_of(" \t");
+        if (nameStart == std::string_view::npos || nameEnd < nameStart) {
+            return true;
         }
-        std::string library = folder + line.substr(nameStart, nameEnd - nameStart + 1);
+        std::string library = folder + std::string(line.substr(nameStart, nameEnd - nameStart + 1));
         if (!std::ifstream(library).good()) {
             library = ownLibrary;
         }
         if (setsTextureBeforeAnyMaterial(library)) {
-            return library;
+            crashing = library;
+            return false;
         }
-    }
-    return "";
+        return true;
+    });
+    return crashing;
 }
 
 }  // namespace

@@ -121,14 +121,15 @@ TEST_F(ModelTest, MissingFileGivesOneErrorLineAndAnEmptyModel) {
 }
 
 TEST_F(ModelTest, AMaterialLibrarySettingATextureBeforeAnyMaterialIsRefusedNotCrashedOn) {
-    // The importer would write such a texture or anisotropy into a material it never made.
+    // The importer would write such a texture or anisotropy into a material it never made. It
+    // also ends a line at a carriage return.
     const auto load = [&](const std::string& obj) {
         std::unique_ptr<Model> model;
         const std::string out =
             fixture::stdoutOf([&] { model = std::make_unique<Model>(obj, &samplerShader()); });
         return std::make_pair(out, model->meshes.size());
     };
-    const std::string named = dir.write("first.mtl", "# made by hand\nmap_Kd wood.bmp\n");
+    const std::string named = dir.write("first.mtl", "# made by hand\rmap_Kd wood.bmp\n");
     const auto [refused, none] = load(dir.write("first.obj", fixture::quadObj("first.mtl", {"a"})));
     EXPECT_EQ(refused, "ERROR::ASSIMP:: " + named +
                            " sets a texture or the anisotropy before its first material\n");
