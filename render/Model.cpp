@@ -11,7 +11,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string_view>
 
 #include "render/Texture.h"
@@ -45,10 +44,16 @@ BoundingSphere sphereAround(const std::vector<Mesh>& meshes) {
     return sphere;
 }
 
-// The whole file, or "" when it cannot be read.
+// The whole file, or what could be read of it. The stream's own reads turn a failure (a folder
+// under the name, say) into a stopped stream; reading its buffer directly would throw.
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    return text;
 }
 
 // Calls `visit` with each line of the text as the importer splits it: a line ends at a line
