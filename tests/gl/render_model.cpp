@@ -129,28 +129,29 @@ TEST_F(ModelTest, AMaterialLibrarySettingATextureBeforeAnyMaterialIsRefusedNotCr
             fixture::stdoutOf([&] { model = std::make_unique<Model>(obj, &samplerShader()); });
         return std::make_pair(out, model->meshes.size());
     };
-    const std::string named = dir.write("first.mtl", "# made by hand\rmap_Kd wood.bmp\n");
-    const auto [refused, none] = load(dir.write("first.obj", fixture::quadObj("first.mtl", {"a"})));
-    EXPECT_EQ(refused, "ERROR::ASSIMP:: " + named +
+    struct Refused {
+        const char* library;
+        const char* text;
+        // The library the model names; one that is not there falls back to the model's own name.
+        const char* named;
+    };
+    const Refused refusals[] = {{"texture", "# made by hand\rmap_Kd wood.bmp\n", "texture.mtl"},
+                                {"fallback", "bUmp stone.bmp\nnewmtl a\n", "absent.mtl"},
+                                {"anisotropy", "a 0.5\nnewmtl a\n", "anisotropy.mtl"}};
+    for (const Refused& row : refusals) {
+        SCOPED_TRACE(row.library);
+        const std::string name = row.library;
+        const std::string library = dir.write(name + ".mtl", row.text);
+        const auto [out, meshes] =
+            load(dir.write(name + ".obj", fixture::quadObj(row.named, {"a"})));
+        EXPECT_EQ(out, "ERROR::ASSIMP:: " + library +
                            " sets a texture or the anisotropy before its first material\n");
-    EXPECT_EQ(none, 0u);
-    // A library that is not there falls back to the model's own name, as the importer does.
-    const std::string own = dir.write("second.mtl", "bUmp stone.bmp\nnewmtl a\n");
-    const auto [fallback, alsoNone] =
-        load(dir.write("second.obj", fixture::quadObj("absent.mtl", {"a"})));
-    EXPECT_EQ(fallback, "ERROR::ASSIMP:: " + own +
-                            " sets a texture or the anisotropy before its first material\n");
-    EXPECT_EQ(alsoNone, 0u);
-    const std::string anisotropy = dir.write("fourth.mtl", "a 0.5\nnewmtl a\n");
-    const auto [refusedToo, noneToo] =
-        load(dir.write("fourth.obj", fixture::quadObj("fourth.mtl", {"a"})));
-    EXPECT_EQ(refusedToo, "ERROR::ASSIMP:: " + anisotropy +
-                              " sets a texture or the anisotropy before its first material\n");
-    EXPECT_EQ(noneToo, 0u);
+        EXPECT_EQ(meshes, 0u);
+    }
     // Indented, or after the first material, a texture is the importer's to read.
-    dir.write("third.mtl", "  map_Kd wood.bmp\nnewmtl a\nmap_Kd wood.bmp\nbump stone.bmp\n");
+    dir.write("accepted.mtl", "  map_Kd wood.bmp\nnewmtl a\nmap_Kd wood.bmp\nbump stone.bmp\n");
     const auto [accepted, meshes] =
-        load(dir.write("third.obj", fixture::quadObj("third.mtl", {"a"})));
+        load(dir.write("accepted.obj", fixture::quadObj("accepted.mtl", {"a"})));
     EXPECT_EQ(accepted.find("ERROR::ASSIMP"), std::string::npos) << accepted;
     EXPECT_EQ(meshes, 1u);
 }
