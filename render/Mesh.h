@@ -50,8 +50,8 @@ public:
     // Draws with the textures bound to units 0, 1, ... and the given sampling options, under the
     // program the caller has made current (asked of the driver when not given).
     void draw(bool mipmapLinear, bool nearest, bool mipmapping);
-    // Given the clip volume of the draw, a large mesh leaves out its clusters that lie wholly
-    // outside it (see render/ClipCulling.h).
+    // Given the clip volume of the draw, the mesh leaves out its clusters that lie wholly outside
+    // it (see render/ClipCulling.h).
     void draw(bool mipmapLinear, bool nearest, bool mipmapping, unsigned int currentProgram,
               const ClipVolume* clip = nullptr);
     // The triangle draw alone, with the vertex array bound and unbound around it: every triangle,

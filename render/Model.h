@@ -32,8 +32,8 @@ public:
     // Passes that know the program they made current say so, which spares asking the driver.
     void draw();
     void draw(unsigned int currentProgram);
-    // Given the clip volume of the draw in this model's coordinates, large meshes leave out the
-    // triangles that cannot reach it.
+    // Given the clip volume of the draw in this model's coordinates, each mesh leaves out the runs
+    // of its triangles that cannot reach it.
     void draw(unsigned int currentProgram, const ClipVolume* clip);
 
     std::vector<Mesh> meshes;

@@ -21,7 +21,7 @@ const glm::vec3 testingDirection(-0.408977f, -0.0f, -0.9125f);
 
 // The program the last pass set up and the clip-from-world matrix its vertex stage applies: the
 // light's for the depth program, the camera's for the others. Each draw of that pass carries it
-// into its model's coordinates, so large meshes can leave out what the clip volume drops.
+// into its model's coordinates, so meshes can leave out what the clip volume drops.
 unsigned int clipProgram = 0;
 glm::mat4 clipFromWorld(1.0f);
 }  // namespace
