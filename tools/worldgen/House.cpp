@@ -23,6 +23,8 @@ struct Opening {
     float y0 = 0.0f;
     float y1 = 0.0f;
     bool window = false;
+    // A doorway whose door never opens: boarded up on both faces of the wall.
+    bool sealed = false;
 };
 
 // A straight wall. `alongZ` walls run along z with their thickness on x (t0..t1); the others run
@@ -43,12 +45,17 @@ struct Wall {
 const UvMap kWallMap = planar(0.6f);
 
 Opening door(float a0, float a1, float y0, float y1) {
-    return {a0, a1, y0, y1, false};
+    return {a0, a1, y0, y1, false, false};
+}
+
+// The doorway of a door that never opens.
+Opening sealedDoor(float a0, float a1, float y0, float y1) {
+    return {a0, a1, y0, y1, false, true};
 }
 
 // A window whose sill sits `sill` above the floor `floor`.
 Opening window(float a0, float a1, float floor, float sill = 0.42f, float height = 0.5f) {
-    return {a0, a1, floor + sill, floor + sill + height, true};
+    return {a0, a1, floor + sill, floor + sill + height, true, false};
 }
 
 // World-space box of a wall piece.
@@ -130,6 +137,67 @@ void addWindowFrame(Shape& house, const Wall& w, const Opening& o) {
     }
 }
 
+// A plank from `from` to `to` (along the wall, height) lying flat on a wall face: `width` across
+// its length, from depth d0 to d1 measured from the wall's t = 0 plane. Each face is turned to
+// look away from the plank's middle.
+void addPlank(Part& part, const Wall& w, glm::vec2 from, glm::vec2 to, float width, float d0,
+              float d1, const UvMap& map = planar(0.5f)) {
+    const glm::vec2 along = glm::normalize(to - from);
+    const glm::vec2 across = glm::vec2(-along.y, along.x) * (0.5f * width);
+    const auto at = [&](glm::vec2 ay, float t) {
+        return w.alongZ ? glm::vec3(t, ay.y, ay.x) : glm::vec3(ay.x, ay.y, t);
+    };
+    const glm::vec2 outline[4] = {from - across, to - across, to + across, from + across};
+    glm::vec3 c[8];
+    for (int i = 0; i < 4; ++i) {
+        c[i] = at(outline[i], d0);
+        c[i + 4] = at(outline[i], d1);
+    }
+    const int faces[6][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                             {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
+    glm::vec3 middle(0.0f);
+    for (const glm::vec3& p : c) {
+        middle += p / 8.0f;
+    }
+    for (const auto& f : faces) {
+        const glm::vec3 centre = 0.25f * (c[f[0]] + c[f[1]] + c[f[2]] + c[f[3]]);
+        const glm::vec3 normal = glm::cross(c[f[1]] - c[f[0]], c[f[2]] - c[f[0]]);
+        if (glm::dot(normal, centre - middle) >= 0.0f) {
+            addMappedQuad(part, c[f[0]], c[f[1]], c[f[2]], c[f[3]], map);
+        } else {
+            addMappedQuad(part, c[f[3]], c[f[2]], c[f[1]], c[f[0]], map);
+        }
+    }
+}
+
+// Planks nailed across a doorway on both faces of its wall: three across and two crossed over
+// them, reaching onto the wall beside, so that the door behind plainly never opens.
+void addBoarding(Shape& house, const Wall& w, const Opening& o) {
+    Part& wood = house.part("wood");
+    Part& iron = house.part("palette");
+    const float lo = std::min(w.t0, w.t1);
+    const float hi = std::max(w.t0, w.t1);
+    for (const float side : {-1.0f, 1.0f}) {
+        const float face = side > 0.0f ? hi : lo;
+        const auto depth = [&](float d) { return face + side * d; };
+        for (const float k : {0.2f, 0.5f, 0.8f}) {
+            const float y = glm::mix(o.y0, o.y1, k);
+            addPlank(wood, w, {o.a0 - 0.07f, y}, {o.a1 + 0.07f, y}, 0.08f, depth(0.002f),
+                     depth(0.025f));
+        }
+        const glm::vec2 corners[2][2] = {{{o.a0, o.y0 + 0.06f}, {o.a1, o.y1 - 0.06f}},
+                                         {{o.a1, o.y0 + 0.06f}, {o.a0, o.y1 - 0.06f}}};
+        for (const auto& diagonal : corners) {
+            addPlank(wood, w, diagonal[0], diagonal[1], 0.07f, depth(0.025f), depth(0.045f));
+        }
+        // Nail heads where the crossed planks meet the middle one.
+        const float ym = glm::mix(o.y0, o.y1, 0.5f);
+        const float am = 0.5f * (o.a0 + o.a1);
+        addPlank(iron, w, {am - 0.012f, ym}, {am + 0.012f, ym}, 0.024f, depth(0.045f), depth(0.05f),
+                 flatAt(swatchUv(kSteel)));
+    }
+}
+
 void addWall(Shape& house, Wall w) {
     std::sort(w.openings.begin(), w.openings.end(),
               [](const Opening& l, const Opening& r) { return l.a0 < r.a0; });
@@ -141,6 +209,9 @@ void addWall(Shape& house, Wall w) {
         a = o.a1;
         if (o.window) {
             addWindowFrame(house, w, o);
+        }
+        if (o.sealed) {
+            addBoarding(house, w, o);
         }
     }
     addWallPiece(house, w, a, w.a1, w.y0, w.y1);
@@ -334,10 +405,10 @@ Shape buildHouse() {
 
     // Ground storey (never visited; doors 8 and 7 lead in from the garden).
     addWall(house, wallX(0.404f, mx1, z0, z1, f0, f1 - 0.1f, +1,
-                         {door(-5.174f, -4.674f, f0, 7.0f), window(-3.2f, -2.4f, f0),
+                         {sealedDoor(-5.174f, -4.674f, f0, 7.0f), window(-3.2f, -2.4f, f0),
                           window(-0.4f, 0.4f, f0), window(1.8f, 2.6f, f0)}));
     addWall(house, wallZ(z0, -5.43f, mx0, mx1, f0, f1 - 0.1f, -1,
-                         {door(-1.69f, -1.19f, f0, 7.0f), window(-4.0f, -3.2f, f0),
+                         {sealedDoor(-1.69f, -1.19f, f0, 7.0f), window(-4.0f, -3.2f, f0),
                           window(-0.6f, 0.1f, f0)}));
     addWall(house,
             wallZ(3.55f, z1, mx0, mx1, f0, f1 - 0.1f, +1,
@@ -348,7 +419,7 @@ Shape buildHouse() {
 
     // First storey: level 1 south of the partition, a closed store room north of it.
     addWall(house, wallX(-0.125f, -0.025f, z0, z1, f1, f2 - 0.1f, +1,
-                         {door(-5.174f, -4.674f, f1, 8.2f), window(-3.9f, -3.1f, f1),
+                         {sealedDoor(-5.174f, -4.674f, f1, 8.2f), window(-3.9f, -3.1f, f1),
                           window(-1.7f, -0.9f, f1), window(1.4f, 2.2f, f1)}));
     addWall(house, wallZ(z0, -5.43f, mx0, -0.025f, f1, f2 - 0.1f, -1,
                          {window(-3.4f, -2.6f, f1), window(-1.6f, -0.8f, f1)}));
@@ -379,7 +450,8 @@ Shape buildHouse() {
     addWall(house, wallX(0.004f, ux1, z0, z1, f3, 10.92f, +1,
                          {door(-0.412f, 0.088f, f3, 10.68f), window(-4.0f, -3.2f, f3),
                           window(1.6f, 2.4f, f3)}));
-    addWall(house, wallZ(z0, -5.43f, mx0, ux1, f3, 10.92f, -1, {door(-0.78f, -0.24f, f3, 10.68f)}));
+    addWall(house,
+            wallZ(z0, -5.43f, mx0, ux1, f3, 10.92f, -1, {sealedDoor(-0.78f, -0.24f, f3, 10.68f)}));
     addWall(house, wallZ(3.55f, z1, mx0, ux1, f3, 10.92f, +1,
                          {window(-3.6f, -2.8f, f3), window(-1.8f, -1.0f, f3)}));
     addWall(house, wallX(mx0, -4.66f, z0, z1, f3, 10.92f, -1,
@@ -394,7 +466,18 @@ Shape buildHouse() {
     addWall(house, wallZ(tz0, -1.85f, -6.75f, mx0, f0, f1 - 0.1f, -1));
     addWall(house, wallZ(-0.15f, tz1, -6.75f, mx0, f0, f1 - 0.1f, +1, {window(-6.2f, -5.6f, f0)}));
     addWall(house,
-            wallX(gx0, -6.75f, tz0, tz1, f1, 9.68f, -1, {window(-1.2f, -0.8f, f2, 0.1f, 0.6f)}));
+            wallX(gx0, -6.75f, tz0, tz1, f1, 9.68f, -1, {window(-1.8f, -1.45f, f2, 0.1f, 0.6f)}));
+    // The goal of the sliding-tile board, framed on the tower wall behind it, facing the board
+    // camera: the whole picture, its right towards -z as the board shows it.
+    {
+        const float x = -6.75f, zc = -1.0f, yc = 9.12f, half = 0.3f, rim = 0.04f;
+        addBox(house.part("wood"), {x, yc - half - rim, zc - half - rim},
+               {x + 0.03f, yc + half + rim, zc + half + rim}, planar(0.5f));
+        addQuad(house.part("picture"), {x + 0.032f, yc - half, zc + half},
+                {x + 0.032f, yc - half, zc - half}, {x + 0.032f, yc + half, zc - half},
+                {x + 0.032f, yc + half, zc + half}, {0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f},
+                {0.0f, 0.0f});
+    }
     addWall(house, wallZ(tz0, -1.85f, -6.75f, mx0, f1, 9.68f, -1));
     addWall(house,
             wallZ(-0.15f, tz1, -6.75f, mx0, f1, 9.68f, +1,

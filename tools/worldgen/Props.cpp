@@ -377,7 +377,8 @@ int solvedCell(int tile) {
     return cells[tile];
 }
 
-// The top face of a square centred at (cx, cz) showing picture cell (row, column).
+// The top face of a square centred at (cx, cz) showing picture cell (row, column); `pitch` is
+// the width that shows the whole cell.
 void addPictureSquare(Part& part, float cx, float cz, float half, float y, int row, int column,
                       float pitch) {
     auto uv = [&](float dx, float dz) {
@@ -406,7 +407,7 @@ Shape buildBoard() {
     const int emptyCell = 6;
     addPictureSquare(s.part("picture"), 0.25f * static_cast<float>(boardRow(emptyCell) - 1),
                      0.25f * static_cast<float>(boardColumn(emptyCell) - 1), 0.115f, 0.0504f,
-                     pictureRowOfCell(emptyCell), pictureColumnOfCell(emptyCell), 0.25f);
+                     pictureRowOfCell(emptyCell), pictureColumnOfCell(emptyCell), 0.23f);
     return s;
 }
 
@@ -424,8 +425,10 @@ Shape buildTile(int tile) {
     addBox(s.part("picture"), {cx - half, 0.05f, cz - half}, {cx + half, 0.0985f, cz + half},
            flatAt(glm::vec2(0.006f, 0.5f)), 1u << kPosY);
     int target = solvedCell(tile);
+    // The top shows its whole ninth, so that shapes run on unbroken across the gap between two
+    // tiles that belong together.
     addPictureSquare(s.part("picture"), cx, cz, half, 0.1f, pictureRowOfCell(target),
-                     pictureColumnOfCell(target), 0.25f);
+                     pictureColumnOfCell(target), 2.0f * half);
     return s;
 }
 

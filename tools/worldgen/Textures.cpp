@@ -266,97 +266,147 @@ Image paintPalette() {
     return img;
 }
 
-// The board's picture: a cottage by a lake under a sun, framed, so that a misplaced ninth is
-// plain to see.
+// Digits 1 to 8 in a 3 x 5 pixel font, top row first, most significant bit on the left.
+const unsigned char kDigitRows[9][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7},
+                                        {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
+                                        {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}};
+
+// A round white badge with a dark rim and a dark digit, centred at (cx, cy).
+void paintBadge(Image& img, float cx, float cy, int digit) {
+    const float r = 23.0f;
+    fillCircle(img, cx, cy, r, glm::vec3(0.12f, 0.10f, 0.10f));
+    fillCircle(img, cx, cy, r - 3.0f, glm::vec3(0.98f, 0.97f, 0.92f));
+    const float px = 6.0f;
+    const float x0 = cx - 1.5f * px;
+    const float y0 = cy - 2.5f * px;
+    for (int row = 0; row < 5; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if ((kDigitRows[digit][row] >> (2 - column) & 1) != 0) {
+                fillRect(img, x0 + column * px, y0 + row * px, x0 + (column + 1) * px,
+                         y0 + (row + 1) * px, glm::vec3(0.10f, 0.08f, 0.12f));
+            }
+        }
+    }
+}
+
+// A band of width `width` along the polyline through `points`, drawn as overlapping discs.
+void paintBand(Image& img, const std::vector<glm::vec2>& points, float width0, float width1,
+               glm::vec3 colour) {
+    const int steps = 400;
+    for (int i = 0; i <= steps; ++i) {
+        const float t = static_cast<float>(i) / steps * static_cast<float>(points.size() - 1);
+        const std::size_t k = std::min(static_cast<std::size_t>(t), points.size() - 2);
+        const glm::vec2 p = glm::mix(points[k], points[k + 1], t - static_cast<float>(k));
+        fillCircle(img, p.x, p.y, 0.5f * glm::mix(width0, width1, t / (points.size() - 1)), colour);
+    }
+}
+
+// The board's picture: a cottage by a river under a low sun, framed in gold. Its large shapes
+// (sun, mountain, cottage, river, road, fence, frame) run across the lines between the ninths,
+// and every ninth but the one left empty carries its number (1 to 8 in reading order), so an
+// arrangement other than the whole picture shows broken shapes at once.
 Image paintPicture() {
     const int n = 512;
     const float fn = static_cast<float>(n);
     Image img(n, n);
-    // Sky from deep blue at the top to pale at the horizon.
-    const float horizon = 0.55f * fn;
+    const glm::vec2 sun(0.36f * fn, 0.22f * fn);
+    const float horizon = 0.52f * fn;
+    // Sky from deep blue at the top to pale at the horizon, warmed around the sun.
     for (int y = 0; y < n; ++y) {
         for (int x = 0; x < n; ++x) {
-            float t = std::clamp(y / horizon, 0.0f, 1.0f);
+            const float t = std::clamp(y / horizon, 0.0f, 1.0f);
             glm::vec3 sky =
-                glm::mix(glm::vec3(0.12f, 0.32f, 0.78f), glm::vec3(0.70f, 0.85f, 0.98f), t);
-            float cloud =
-                std::clamp((fbm(x / 70.0f, y / 30.0f, 4, 111u) - 0.58f) * 5.0f, 0.0f, 1.0f);
-            img.at(x, y) = glm::mix(sky, glm::vec3(1.0f), cloud * (y < horizon ? 1.0f : 0.0f));
+                glm::mix(glm::vec3(0.10f, 0.22f, 0.62f), glm::vec3(0.62f, 0.80f, 0.97f), t);
+            const float d = glm::distance(glm::vec2(x, y), sun) / fn;
+            const float glow = std::clamp(1.0f - d / 0.42f, 0.0f, 1.0f);
+            img.at(x, y) = glm::mix(sky, glm::vec3(1.0f, 0.78f, 0.42f), 0.75f * glow * glow);
         }
     }
-    // Sun in the upper left.
-    fillCircle(img, 0.18f * fn, 0.16f * fn, 0.10f * fn, glm::vec3(1.0f, 0.86f, 0.25f));
-    fillCircle(img, 0.18f * fn, 0.16f * fn, 0.075f * fn, glm::vec3(1.0f, 0.95f, 0.55f));
-    // Mountains behind, snow caps.
+    // The sun across the first two ninths of the top row, with a pale core.
+    fillCircle(img, sun.x, sun.y, 0.15f * fn, glm::vec3(1.0f, 0.62f, 0.10f));
+    fillCircle(img, sun.x, sun.y, 0.11f * fn, glm::vec3(1.0f, 0.86f, 0.30f));
+    // One big mountain rising to the right, its peak in the top right ninth, and its snow cap.
     fillPolygon(img,
-                {{0.0f, horizon},
-                 {0.30f * fn, 0.22f * fn},
-                 {0.50f * fn, 0.40f * fn},
-                 {0.72f * fn, 0.18f * fn},
-                 {fn, 0.42f * fn},
+                {{0.40f * fn, horizon},
+                 {0.62f * fn, 0.30f * fn},
+                 {0.70f * fn, 0.34f * fn},
+                 {0.80f * fn, 0.12f * fn},
+                 {0.92f * fn, 0.26f * fn},
+                 {fn, 0.22f * fn},
                  {fn, horizon}},
-                glm::vec3(0.42f, 0.40f, 0.52f));
-    fillPolygon(img, {{0.30f * fn, 0.22f * fn}, {0.36f * fn, 0.29f * fn}, {0.25f * fn, 0.28f * fn}},
+                glm::vec3(0.36f, 0.28f, 0.48f));
+    fillPolygon(img,
+                {{0.80f * fn, 0.12f * fn},
+                 {0.88f * fn, 0.215f * fn},
+                 {0.83f * fn, 0.20f * fn},
+                 {0.79f * fn, 0.24f * fn},
+                 {0.745f * fn, 0.20f * fn}},
                 glm::vec3(0.97f, 0.97f, 1.0f));
-    fillPolygon(img, {{0.72f * fn, 0.18f * fn}, {0.79f * fn, 0.26f * fn}, {0.65f * fn, 0.26f * fn}},
-                glm::vec3(0.97f, 0.97f, 1.0f));
-    // Meadow below the horizon.
+    // Meadow below the horizon, lighter far away.
     for (int y = static_cast<int>(horizon); y < n; ++y) {
         for (int x = 0; x < n; ++x) {
-            float t = (y - horizon) / (fn - horizon);
-            glm::vec3 g =
-                glm::mix(glm::vec3(0.35f, 0.62f, 0.20f), glm::vec3(0.18f, 0.45f, 0.10f), t);
-            img.at(x, y) = g * (0.9f + 0.2f * fbm(x / 12.0f, y / 12.0f, 3, 112u));
+            const float t = (y - horizon) / (fn - horizon);
+            const glm::vec3 g =
+                glm::mix(glm::vec3(0.45f, 0.72f, 0.22f), glm::vec3(0.16f, 0.42f, 0.10f), t);
+            img.at(x, y) = g * (0.94f + 0.12f * fbm(x / 14.0f, y / 14.0f, 3, 112u));
         }
     }
-    // A lake on the right.
-    for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) {
-            float dx = (x - 0.74f * fn) / (0.22f * fn);
-            float dy = (y - 0.80f * fn) / (0.09f * fn);
-            if (dx * dx + dy * dy < 1.0f) {
-                float ripple =
-                    0.5f + 0.5f * std::sin(y * 0.8f + fbm(x / 20.0f, y / 5.0f, 2, 113u) * 6.0f);
-                img.at(x, y) = glm::mix(glm::vec3(0.15f, 0.40f, 0.75f),
-                                        glm::vec3(0.55f, 0.75f, 0.95f), ripple * 0.5f);
+    // A river from the mountain's foot to the bottom left corner, widening as it comes near.
+    paintBand(img,
+              {{0.86f * fn, horizon},
+               {0.74f * fn, 0.62f * fn},
+               {0.86f * fn, 0.76f * fn},
+               {0.55f * fn, 0.88f * fn},
+               {0.22f * fn, 0.86f * fn},
+               {0.0f, 0.97f * fn}},
+              0.03f * fn, 0.12f * fn, glm::vec3(0.16f, 0.42f, 0.86f));
+    // A road from the cottage's door down to the bottom edge, crossing the river.
+    paintBand(img, {{0.29f * fn, 0.67f * fn}, {0.40f * fn, 0.80f * fn}, {0.62f * fn, fn}},
+              0.05f * fn, 0.12f * fn, glm::vec3(0.86f, 0.74f, 0.50f));
+    // A picket fence across the whole meadow.
+    const glm::vec3 white(0.97f, 0.96f, 0.90f);
+    fillRect(img, 0.0f, 0.735f * fn, fn, 0.75f * fn, white);
+    fillRect(img, 0.0f, 0.795f * fn, fn, 0.81f * fn, white);
+    // Pickets stand clear of the lines between the ninths.
+    for (int k = 0; k < 24; ++k) {
+        const float x = (static_cast<float>(k) + 0.5f) / 24.0f * fn;
+        fillRect(img, x - 0.007f * fn, 0.71f * fn, x + 0.007f * fn, 0.83f * fn, white);
+    }
+    // The cottage across the two left ninths of the middle row, its roof reaching into the top
+    // row: white walls, a red roof with a chimney, a door and two windows.
+    fillRect(img, 0.40f * fn, 0.30f * fn, 0.44f * fn, 0.42f * fn, glm::vec3(0.45f, 0.25f, 0.18f));
+    fillRect(img, 0.14f * fn, 0.48f * fn, 0.48f * fn, 0.68f * fn, glm::vec3(0.96f, 0.92f, 0.80f));
+    fillPolygon(img, {{0.10f * fn, 0.49f * fn}, {0.31f * fn, 0.28f * fn}, {0.52f * fn, 0.49f * fn}},
+                glm::vec3(0.80f, 0.14f, 0.08f));
+    fillRect(img, 0.265f * fn, 0.56f * fn, 0.315f * fn, 0.68f * fn, glm::vec3(0.42f, 0.22f, 0.10f));
+    fillRect(img, 0.17f * fn, 0.54f * fn, 0.23f * fn, 0.60f * fn, glm::vec3(0.25f, 0.50f, 0.85f));
+    fillRect(img, 0.38f * fn, 0.54f * fn, 0.44f * fn, 0.60f * fn, glm::vec3(0.25f, 0.50f, 0.85f));
+    // A dark wooden frame around the whole picture with a gilded inner edge, unlike anything
+    // inside it, so that a ninth from the border shows its piece of frame wherever it lies.
+    const float f = 0.045f * fn;
+    const float g = 5.0f;
+    const glm::vec3 walnut(0.30f, 0.17f, 0.07f);
+    const glm::vec3 gold(0.95f, 0.74f, 0.22f);
+    fillRect(img, 0.0f, 0.0f, fn, f + g, gold);
+    fillRect(img, 0.0f, fn - f - g, fn, fn, gold);
+    fillRect(img, 0.0f, 0.0f, f + g, fn, gold);
+    fillRect(img, fn - f - g, 0.0f, fn, fn, gold);
+    fillRect(img, 0.0f, 0.0f, fn, f, walnut);
+    fillRect(img, 0.0f, fn - f, fn, fn, walnut);
+    fillRect(img, 0.0f, 0.0f, f, fn, walnut);
+    fillRect(img, fn - f, 0.0f, fn, fn, walnut);
+    // The numbers, in reading order; the bottom left ninth stays empty on the solved board.
+    const float third = fn / 3.0f;
+    int number = 1;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if (row == 2 && column == 0) {
+                continue;
             }
+            paintBadge(img, column * third + 50.0f, row * third + 50.0f, number);
+            ++number;
         }
     }
-    // A winding path from the cottage to the bottom left.
-    for (int i = 0; i < 60; ++i) {
-        float t = i / 59.0f;
-        float px = glm::mix(0.46f, 0.12f, t) * fn + std::sin(t * 5.0f) * 0.05f * fn;
-        float py = glm::mix(0.68f, 1.0f, t) * fn;
-        fillCircle(img, px, py, (0.018f + 0.03f * t) * fn, glm::vec3(0.80f, 0.70f, 0.48f));
-    }
-    // The cottage: white walls, red roof, door and windows.
-    fillRect(img, 0.36f * fn, 0.52f * fn, 0.58f * fn, 0.70f * fn, glm::vec3(0.95f, 0.93f, 0.85f));
-    fillPolygon(img, {{0.33f * fn, 0.53f * fn}, {0.47f * fn, 0.40f * fn}, {0.61f * fn, 0.53f * fn}},
-                glm::vec3(0.78f, 0.16f, 0.10f));
-    fillRect(img, 0.53f * fn, 0.41f * fn, 0.56f * fn, 0.48f * fn, glm::vec3(0.45f, 0.25f, 0.18f));
-    fillRect(img, 0.45f * fn, 0.60f * fn, 0.49f * fn, 0.70f * fn, glm::vec3(0.45f, 0.26f, 0.12f));
-    fillRect(img, 0.39f * fn, 0.57f * fn, 0.43f * fn, 0.61f * fn, glm::vec3(0.30f, 0.55f, 0.85f));
-    fillRect(img, 0.51f * fn, 0.57f * fn, 0.55f * fn, 0.61f * fn, glm::vec3(0.30f, 0.55f, 0.85f));
-    // A tree on the left.
-    fillRect(img, 0.13f * fn, 0.58f * fn, 0.16f * fn, 0.74f * fn, glm::vec3(0.40f, 0.24f, 0.10f));
-    fillCircle(img, 0.145f * fn, 0.53f * fn, 0.09f * fn, glm::vec3(0.12f, 0.42f, 0.12f));
-    fillCircle(img, 0.11f * fn, 0.58f * fn, 0.06f * fn, glm::vec3(0.15f, 0.50f, 0.14f));
-    fillCircle(img, 0.19f * fn, 0.58f * fn, 0.06f * fn, glm::vec3(0.14f, 0.47f, 0.13f));
-    // Flowers in the meadow.
-    for (int i = 0; i < 40; ++i) {
-        float fx = hash01(i, 3, 114u) * fn;
-        float fy = (0.75f + 0.24f * hash01(i, 4, 114u)) * fn;
-        glm::vec3 colour =
-            (i % 2 == 0) ? glm::vec3(1.0f, 0.9f, 0.2f) : glm::vec3(0.95f, 0.35f, 0.6f);
-        fillCircle(img, fx, fy, 0.008f * fn, colour);
-    }
-    // A gilded frame around the whole picture.
-    const float f = 0.025f * fn;
-    const glm::vec3 gold(0.85f, 0.65f, 0.20f);
-    fillRect(img, 0.0f, 0.0f, fn, f, gold);
-    fillRect(img, 0.0f, fn - f, fn, fn, gold);
-    fillRect(img, 0.0f, 0.0f, f, fn, gold);
-    fillRect(img, fn - f, 0.0f, fn, fn, gold);
     return img;
 }
 
