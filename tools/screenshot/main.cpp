@@ -7,14 +7,19 @@
 //                      [--culling] [--nearest] [--mipmap]
 //
 // Scenes set level, camera and rule steps for the pictures of the README: level1, level2,
-// level3, level4, gameover, won.
+// solved (the board solved, seen from its camera; render it with --frames 1, since every frame of
+// a solved board lowers the selected tile once more), level3, level4, gameover, won.
 #include <algorithm>
+#include <array>
+#include <deque>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -26,7 +31,9 @@
 #include "camera/Camera.h"
 #include "camera/Light.h"
 #include "camera/Settings.h"
+#include "camera/KeyInput.h"
 #include "game/Animations.h"
+#include "game/Board.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
 #include "scene/RenderOptions.h"
@@ -154,6 +161,63 @@ void openAllHiddenTops() {
     hiddenTarget = -1;
 }
 
+bool onlyEnterDown(GLFWwindow* /*window*/, int keyCode) {
+    return keyCode == key::enter;
+}
+
+// Slides the tile in `cell` through the board's own key handling, as ENTER on it would.
+std::array<int, 9> slideFrom(const std::array<int, 9>& from, int cell) {
+    std::copy(from.begin(), from.end(), std::begin(boardCells));
+    boardMode = true;
+    boardCursor = cell;
+    boardMoveArmed = true;
+    handleBoardKeys(nullptr, key::enter, 0, GLFW_PRESS, 0);
+    std::array<int, 9> to{};
+    std::copy(std::begin(boardCells), std::end(boardCells), to.begin());
+    return to;
+}
+
+// Solves the board the way a player would, one slide at a time: a breadth-first search over the
+// arrangements the board's own rules reach, then the shortest found played on the real state.
+// The selected tile ends lifted, as it is when the last slide lands.
+void solveBoard() {
+    setKeyPoller(onlyEnterDown);
+    glm::mat4 tiles[8];
+    std::copy(std::begin(level2PartTransform), std::end(level2PartTransform), tiles);
+    std::array<int, 9> start{};
+    std::copy(std::begin(boardCells), std::end(boardCells), start.begin());
+    std::map<std::array<int, 9>, std::pair<std::array<int, 9>, int>> reachedBy{
+        {start, {start, -1}}};
+    std::deque<std::array<int, 9>> queue{start};
+    std::array<int, 9> goal = start;
+    while (!queue.empty()) {
+        const std::array<int, 9> at = queue.front();
+        queue.pop_front();
+        std::copy(at.begin(), at.end(), std::begin(boardCells));
+        if (boardSolved()) {
+            goal = at;
+            break;
+        }
+        for (int cell = 0; cell < 9; ++cell) {
+            const std::array<int, 9> next = at[cell] < 0 ? at : slideFrom(at, cell);
+            if (reachedBy.emplace(next, std::make_pair(at, cell)).second) {
+                queue.push_back(next);
+            }
+        }
+    }
+    std::vector<int> slides;
+    for (std::array<int, 9> at = goal; reachedBy[at].second >= 0; at = reachedBy[at].first) {
+        slides.insert(slides.begin(), reachedBy[at].second);
+    }
+    std::copy(tiles, tiles + 8, std::begin(level2PartTransform));
+    std::array<int, 9> at = start;
+    for (const int cell : slides) {
+        at = slideFrom(at, cell);
+    }
+    liftSelectedTile();
+    setKeyPoller(nullptr);
+}
+
 // Scene presets: the level, the rule steps that lead there, and a natural viewpoint.
 void applyScene(const std::string& scene) {
     if (scene.empty()) {
@@ -161,8 +225,11 @@ void applyScene(const std::string& scene) {
     }
     if (scene == "level1") {
         aimCamera(glm::vec3(-3.0f, 8.0f, -1.0f), glm::vec3(-3.0f, 7.6f, -4.0f));
-    } else if (scene == "level2") {
+    } else if (scene == "level2" || scene == "solved") {
         currentLevel = 2;
+        if (scene == "solved") {
+            solveBoard();
+        }
         boardMode = true;
         aimCamera(glm::vec3(-5.4f, 9.3f, -1.0f), positionOf(boardTransform));
     } else if (scene == "level3" || scene == "gameover") {

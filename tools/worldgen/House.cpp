@@ -173,7 +173,8 @@ void addPlank(Part& part, const Wall& w, glm::vec2 from, glm::vec2 to, float wid
 // Planks nailed across a doorway on both faces of its wall: three across and two crossed over
 // them, reaching onto the wall beside, so that the door behind plainly never opens.
 void addBoarding(Shape& house, const Wall& w, const Opening& o) {
-    Part& wood = house.part("wood");
+    // Weathered dark planks, unlike the door's light leaf.
+    Part& wood = house.part("boards");
     Part& iron = house.part("palette");
     const float lo = std::min(w.t0, w.t1);
     const float hi = std::max(w.t0, w.t1);
