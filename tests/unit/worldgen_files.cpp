@@ -476,7 +476,7 @@ TilePicture tilePicture(int t) {
     if (corners.size() < 3) {
         return picture;
     }
-    // Two corners that are not on one line with the first span the face.
+    // The corner farthest from the first and one off their line span the face.
     std::size_t far = 1;
     for (std::size_t k = 1; k < corners.size(); ++k) {
         if (glm::distance(corners[k].first, corners[0].first) >
@@ -503,10 +503,6 @@ TilePicture tilePicture(int t) {
     picture.half = 0.5f * glm::abs(corners[far].first - corners[0].first);
     return picture;
 }
-
-}  // namespace
-
-namespace {
 
 // The colour difference across every shared edge of two tiles on the board as the arrangement
 // lays them out: the mean over the edge of the largest channel difference between the two
