@@ -16,7 +16,7 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 
 // A hole in a wall: [a0, a1] along the wall, [y0, y1] in height. Windows get a frame and a
-// sill; door holes stay bare so that the leaves swing freely.
+// sill; door holes stay bare so that the leaves swing freely, unless the door never opens.
 struct Opening {
     float a0 = 0.0f;
     float a1 = 0.0f;
@@ -191,7 +191,7 @@ void addBoarding(Shape& house, const Wall& w, const Opening& o) {
         for (const auto& diagonal : corners) {
             addPlank(wood, w, diagonal[0], diagonal[1], 0.07f, depth(0.025f), depth(0.045f));
         }
-        // Nail heads where the crossed planks meet the middle one.
+        // A nail head where the crossed planks meet the middle one.
         const float ym = glm::mix(o.y0, o.y1, 0.5f);
         const float am = 0.5f * (o.a0 + o.a1);
         addPlank(iron, w, {am - 0.012f, ym}, {am + 0.012f, ym}, 0.024f, depth(0.045f), depth(0.05f),
