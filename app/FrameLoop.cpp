@@ -9,6 +9,7 @@
 #include "camera/Camera.h"
 #include "camera/KeyInput.h"
 #include "camera/Light.h"
+#include "camera/Settings.h"
 #include "game/Board.h"
 #include "game/Click.h"
 #include "game/GameState.h"
@@ -18,6 +19,24 @@
 namespace {
 // The camera is pinned in front of the sliding-tile board while the board has the keyboard.
 const glm::vec3 boardCameraPosition(-5.4f, 9.3f, -1.0f);
+
+// The cursor is hidden but not captured, and the window system reports no position outside the
+// window: a fast motion that jumps past the edge band in one event would leave the cursor out
+// there and mouse look frozen. A cursor found outside is handled as if it had been reported, so
+// the view turns and the wrap brings the cursor back. Not while another window has the focus:
+// the cursor is the player's to use there.
+void lookAtCursorOutsideWindow(GLFWwindow* window) {
+    double x = 0.0;
+    double y = 0.0;
+    if (!windowSystem.focusedCursorPos(window, &x, &y)) {
+        return;
+    }
+    const bool inside = x >= 0.0 && x < static_cast<double>(windowWidth) && y >= 0.0 &&
+                        y < static_cast<double>(windowHeight);
+    if (!inside) {
+        cursorPositionCallback(window, x, y);
+    }
+}
 }  // namespace
 
 void updateFrame(float dt) {
@@ -100,6 +119,9 @@ void runFrame(GLFWwindow* window, FrameLoopState& loop, std::ostream& out) {
     }
     windowSystem.swapBuffers(window);
     windowSystem.pollEvents();
+    if (loop.cursorWatched) {
+        lookAtCursorOutsideWindow(window);
+    }
 
     if (keyActsThisFrame(window, key::escape)) {
         windowSystem.markToClose(window);
@@ -120,6 +142,7 @@ void runFrame(GLFWwindow* window, FrameLoopState& loop, std::ostream& out) {
         out << error << "Mainmain end \n";
     }
     windowSystem.setCursorPosCallback(window, cursorPositionCallback);
+    loop.cursorWatched = true;
 }
 
 void runFrameLoop(GLFWwindow* window, double previousTime) {

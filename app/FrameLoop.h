@@ -22,6 +22,8 @@ struct FrameLoopState {
     double previousTime = 0.0;
     // Which way the next F6 press switches the lowered stance.
     bool lowerToggle = true;
+    // The cursor callback has been registered, so cursor positions reach mouse look.
+    bool cursorWatched = false;
 };
 
 // One iteration of the frame loop, through the installed window system and renderer: the time

@@ -111,13 +111,20 @@ void moveCursor(GLFWwindow*, double x, double y) {
     cursorY = y;
 }
 
+// The scripted window always has the focus.
+bool cursorWhereLeft(GLFWwindow*, double* x, double* y) {
+    *x = cursorX;
+    *y = cursorY;
+    return true;
+}
+
 bool pollScriptedKey(GLFWwindow*, int keyCode) {
     return scriptedKeyHeld(keyCode);
 }
 
 const WindowSystem scriptedWindowSystem = {
     readClock,     present,          pollEvents,       shouldClose, markToClose,
-    setKeyHandler, setButtonHandler, setCursorHandler, moveCursor,
+    setKeyHandler, setButtonHandler, setCursorHandler, moveCursor,  cursorWhereLeft,
 };
 
 }  // namespace

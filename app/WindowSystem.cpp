@@ -12,6 +12,14 @@ void markWindowToClose(GLFWwindow* window) {
     glfwSetWindowShouldClose(window, GLFW_TRUE);
 }
 
+bool focusedCursorPos(GLFWwindow* window, double* x, double* y) {
+    if (glfwGetWindowAttrib(window, GLFW_FOCUSED) != GLFW_TRUE) {
+        return false;
+    }
+    glfwGetCursorPos(window, x, y);
+    return true;
+}
+
 }  // namespace
 
 const WindowSystem glfwWindowSystem = {
@@ -24,6 +32,7 @@ const WindowSystem glfwWindowSystem = {
     glfwSetMouseButtonCallback,
     glfwSetCursorPosCallback,
     glfwSetCursorPos,
+    focusedCursorPos,
 };
 
 WindowSystem windowSystem = glfwWindowSystem;

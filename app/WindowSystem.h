@@ -26,6 +26,9 @@ struct WindowSystem {
     CursorHandler (*setCursorPosCallback)(GLFWwindow* window, CursorHandler handler);
     // Moves the cursor; the move itself is no cursor event.
     void (*setCursorPos)(GLFWwindow* window, double x, double y);
+    // Where the cursor is, in window pixels from the top-left corner, outside the window too;
+    // false, with nothing written, while the window does not have the input focus.
+    bool (*focusedCursorPos)(GLFWwindow* window, double* x, double* y);
 };
 
 // GLFW.

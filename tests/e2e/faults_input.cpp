@@ -1,15 +1,22 @@
 // What a player can type: answers to the start-up questions and command-line arguments that are
 // words, negative, beyond 32 bits or empty, input that ends at each question, and window sizes
 // the screen cannot hold. Each either starts the game, which then draws and ends with 0 on Escape,
-// or ends with its message and status 1; none crashes or hangs. And the game runs no shell.
+// or ends with its message and status 1; none crashes or hangs. A mouse that leaves the window
+// fast does not freeze the view. And the game runs no shell.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/Game.h"
 #include "support/ScratchRun.h"
+
+// Last: Xlib defines macros with common names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -141,6 +148,75 @@ INSTANTIATE_TEST_SUITE_P(
         StartingInput{"WindowLargerThanTheScreen", "0\n2400\n1400\n0\n", "2400x1400", false},
         StartingInput{"OnePixelWindow", "0\n1\n1\n0\n", "1x1", false}),
     [](const testing::TestParamInfo<StartingInput>& info) { return std::string(info.param.name); });
+
+// The window's pixels as the X server holds them; under Xvfb the game's frames are drawn there.
+std::string windowPixels(Display* display, const std::string& window) {
+    const Window id = std::stoul(window);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, id, &attributes);
+    XImage* image = XGetImage(display, id, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return "";
+    }
+    std::string pixels(image->data, static_cast<size_t>(image->bytes_per_line * image->height));
+    XDestroyImage(image);
+    return pixels;
+}
+
+// Waits until the picture stays the same for a moment and returns it.
+std::string steadyPixels(Display* display, const std::string& window) {
+    std::string last = windowPixels(display, window);
+    for (int tries = 0; tries < 100; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::string now = windowPixels(display, window);
+        if (now == last) {
+            return now;
+        }
+        last = now;
+    }
+    return last;
+}
+
+// True once the picture differs from before, within 20 seconds.
+bool pictureChanges(Display* display, const std::string& window, const std::string& before) {
+    for (int tries = 0; tries < 100; ++tries) {
+        if (windowPixels(display, window) != before) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+}
+
+// The cursor is hidden but not captured, and the window system reports no position outside the
+// window. One fast motion from inside to well past the right edge still turns the view, and the
+// cursor comes back, so motion after that turns it too.
+TEST(MouseLook, AFastMotionOutOfTheWindowStillTurnsTheView) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    ChildProcess game(gameOptions());
+    game.writeInput("0\n320\n240\n0\n");
+    game.closeInput();
+    bool turnedLeaving = false;
+    bool turnedAfter = false;
+    const PlayedRun played =
+        playUntilEscape(game, runTimeout, EscapeBy::holding, [&](const std::string& window) {
+            xdotool({"mousemove", "--sync", "--window", window, "160", "120"});
+            const std::string inside = steadyPixels(display, window);
+            // 200 pixels past the right edge in one event.
+            xdotool({"mousemove", "--window", window, "520", "120"});
+            turnedLeaving = pictureChanges(display, window, inside);
+            const std::string left = steadyPixels(display, window);
+            xdotool({"mousemove_relative", "60", "0"});
+            turnedAfter = pictureChanges(display, window, left);
+        });
+    XCloseDisplay(display);
+    EXPECT_TRUE(played.framesRan) << played.result.out << played.result.err;
+    EXPECT_TRUE(turnedLeaving);
+    EXPECT_TRUE(turnedAfter);
+    EXPECT_EQ(played.result.exitCode, 0) << played.result.err;
+}
 
 // The console pause after a fatal message is the game's own prompt: the binary links no way of
 // starting a shell or another program.

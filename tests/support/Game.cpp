@@ -84,7 +84,8 @@ std::string xdotool(const std::vector<std::string>& arguments, double timeoutSec
     return firstLineEnd == std::string::npos ? out : out.substr(0, firstLineEnd);
 }
 
-PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy escape) {
+PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy escape,
+                          const WhilePlaying& whilePlaying) {
     PlayedRun played;
     const Clock::time_point deadline =
         Clock::now() +
@@ -105,6 +106,9 @@ PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy es
             deadline);
         played.windowSize = windowSize(window);
         played.windowTitle = xdotool({"getwindowname", window});
+        if (played.framesRan && whilePlaying) {
+            whilePlaying(window);
+        }
         if (escape == EscapeBy::oneTap) {
             xdotool({"key", "--delay", "0", "--window", window, "Escape"});
             const Clock::time_point tapDeadline = Clock::now() + std::chrono::seconds(20);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,12 @@ struct PlayedRun {
 // sent together, so both arrive in one event poll) with holding only as a fallback.
 enum class EscapeBy { holding, oneTap };
 
+// What a test does with the window while frames are drawn; it receives the window's id.
+using WhilePlaying = std::function<void(const std::string& window)>;
+
 // Waits for the game's window, holds F2 until a statistics line shows that frames are being
-// drawn, then holds Escape until the game ends. Keys are sent again while unanswered, as a key
-// pressed during the loading is lost.
+// drawn, runs whilePlaying (if any), then holds Escape until the game ends. Keys are sent again
+// while unanswered, as a key pressed during the loading is lost.
 PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds,
-                          EscapeBy escape = EscapeBy::holding);
+                          EscapeBy escape = EscapeBy::holding,
+                          const WhilePlaying& whilePlaying = {});
