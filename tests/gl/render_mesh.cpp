@@ -1,12 +1,10 @@
-// Meshes: the vertex layout the shaders read, the triangles a draw with a clip volume leaves out,
+// Meshes: the triangles a draw with a clip volume leaves out,
 // the sampler naming and texture units of a draw, the state a draw leaves behind, and draws that
 // allocate nothing once everything is loaded.
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,35 +18,15 @@
 #include "render_fixtures.h"
 #include "tools/gldebug/DebugContext.h"
 #include "support/GlContext.h"
+#include "support/HeapHooks.h"
 
-// Counts heap allocations while armed, to prove the steady-state draws make none. Every plain and
-// array form is replaced, so whatever any library allocates is released by the matching free; the
-// compiler cannot see that pairing through inlining.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 namespace {
-bool countAllocations = false;
+
 int allocations = 0;
 
-void* allocate(std::size_t size) noexcept {
-    allocations += countAllocations ? 1 : 0;
-    return std::malloc(size == 0 ? 1 : size);
+void countAllocations(bool on) {
+    heap::onAllocate = on ? +[](void*) { ++allocations; } : nullptr;
 }
-}  // namespace
-
-// clang-format off
-void* operator new(std::size_t size) { if (void* p = allocate(size)) return p; throw std::bad_alloc(); }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-// clang-format on
-
-namespace {
 
 unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b) {
     const unsigned char texel[4] = {r, g, b, 255};
@@ -84,26 +62,6 @@ protected:
 
     fixture::Target target{4, 4};
 };
-
-TEST_F(MeshTest, VertexLayoutIsFortyBytesWithAttributesZeroOneTwo) {
-    Mesh mesh(std::vector<Vertex>(3), {0, 1, 2}, {}, &samplerShader());
-    glBindVertexArray(mesh.vao);
-    for (GLuint attribute = 0; attribute < 3; ++attribute) {
-        SCOPED_TRACE(attribute);
-        const GLint want[4][2] = {{GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_TRUE},
-                                  {GL_VERTEX_ATTRIB_ARRAY_SIZE, attribute == 2 ? 2 : 3},
-                                  {GL_VERTEX_ATTRIB_ARRAY_STRIDE, 40},
-                                  {GL_VERTEX_ATTRIB_ARRAY_TYPE, GL_FLOAT}};
-        for (const auto& [name, value] : want) {
-            EXPECT_EQ(fixture::queried(glGetVertexAttribiv, attribute, name), value) << name;
-        }
-        void* offset = nullptr;
-        glGetVertexAttribPointerv(attribute, GL_VERTEX_ATTRIB_ARRAY_POINTER, &offset);
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(offset), 12u * attribute);
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.vbo);
-    EXPECT_EQ(fixture::queried(glGetBufferParameteriv, GL_ARRAY_BUFFER, GL_BUFFER_SIZE), 120);
-}
 
 TEST_F(MeshTest, SamplersAreNamedPerTypeUnitsCountFromZeroAndAreEmptiedAfterTheDraw) {
     const GLuint program = samplerShader().programId;
@@ -227,9 +185,9 @@ TEST_F(MeshTest, SteadyStateDrawsDoNotAllocateAndTheShadowPassDrawsBareGeometry)
     frames();
     glFinish();
     allocations = 0;
-    countAllocations = true;
+    countAllocations(true);
     frames();
-    countAllocations = false;
+    countAllocations(false);
     glFinish();
     EXPECT_EQ(allocations, 0);
 
