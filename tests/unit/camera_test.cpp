@@ -21,16 +21,6 @@ constexpr float tenPixels = 0.05235988f;
 // A frame time that sums exactly in binary, so a landing frame is exact.
 constexpr float binaryFrame = 0.015625f;
 
-TEST(Camera, StartsStandingAtTheEntranceLookingAlongMinusZ) {
-    const Camera camera(glm::mat4(1.0f), 0, 0);
-    EXPECT_EQ(camera.position, glm::vec3(-3.0f, 8.0f, -1.0f));
-    EXPECT_EQ(camera.front, glm::vec3(0.0f, 0.0f, -1.0f));
-    EXPECT_FLOAT_EQ(floorHeight, 8.0f);
-    // The constructor computes the view from the position, whatever matrix it was given.
-    const glm::vec4 eyeInView = camera.view * glm::vec4(camera.position, 1.0f);
-    EXPECT_NEAR(glm::length(glm::vec3(eyeInView)), 0.0f, 1e-5f);
-}
-
 TEST(Camera, PitchPassesTheLimitByOneStepThenOnlyTurnsBack) {
     GameDriver game;
     playerCamera->pitch = 1.56f;

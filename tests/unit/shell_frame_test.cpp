@@ -29,15 +29,6 @@ void aimAtPieceTwo(GameDriver& game) {
     game.placeCamera({-2.2f, 8.0f, -1.4f}, positionOf(level1Part2Transform));
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 TEST(Callbacks, EventsOfTheFirstFrameReachNothingAndLaterOnesTheirCallbacks) {
     GameDriver game(GameDriver::Rendering::recorded, GameDriver::FirstFrame::leave);
     aimAtPieceTwo(game);
@@ -202,22 +193,20 @@ TEST(OptionKeys, AHeldKeyTogglesEveryHalfSecondAndEachToggleWritesItsMessage) {
     for (int i = 0; i < 4; ++i) {
         tap(key::f5);
     }
-    EXPECT_EQ(lines(game.console()),
-              (std::vector<std::string>{
-                  "Activate wireframe-mode.",
-                  "Deactivated wireframe-mode.",
-                  "Activate wireframe-mode.",
-                  "Activate Blending-mode.",
-                  "Deactivated Blending-mode.",
-                  "Activate Nearest Neighbor-mode. Deactivated Bilinear-mode.",
-                  "Deactivated Nearest Neighbor-mode. Activate Bilinear-mode.",
-                  "Activate Viewfrustum-mode.",
-                  "Deactivated Viewfrustum-mode.",
-                  "Activate Mip Mapping with linear-mode.",
-                  "Activate Mip Mapping with Nearest Neighbor-mode. (Deactivated Linear-mode.)",
-                  "Deaktivate Mip Mapping-mode.",
-                  "Activate Mip Mapping with linear-mode.",
-              }));
+    EXPECT_EQ(game.console(),
+              "Activate wireframe-mode.\n"
+              "Deactivated wireframe-mode.\n"
+              "Activate wireframe-mode.\n"
+              "Activate Blending-mode.\n"
+              "Deactivated Blending-mode.\n"
+              "Activate Nearest Neighbor-mode. Deactivated Bilinear-mode.\n"
+              "Deactivated Nearest Neighbor-mode. Activate Bilinear-mode.\n"
+              "Activate Viewfrustum-mode.\n"
+              "Deactivated Viewfrustum-mode.\n"
+              "Activate Mip Mapping with linear-mode.\n"
+              "Activate Mip Mapping with Nearest Neighbor-mode. (Deactivated Linear-mode.)\n"
+              "Deaktivate Mip Mapping-mode.\n"
+              "Activate Mip Mapping with linear-mode.\n");
 }
 
 TEST(OptionKeys, TheSharedTimerMustPassHalfASecondNotJustReachIt) {
