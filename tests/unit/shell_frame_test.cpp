@@ -75,7 +75,7 @@ TEST(Callbacks, KeysGoToTheBoardWhileItHasTheKeyboardAndArrowsAlwaysChangeTheBri
     EXPECT_FLOAT_EQ(playerCamera->position.y, 8.8f);
 }
 
-TEST(Callbacks, TabSpaceAndGGoToTheActionKeysEverythingElseToMovement) {
+TEST(Callbacks, TabAndGGoToTheActionKeysEverythingElseToMovement) {
     GameDriver game;
     // TAB crouches on its press; its release finds it up and does nothing.
     game.press(key::tab);
@@ -88,14 +88,7 @@ TEST(Callbacks, TabSpaceAndGGoToTheActionKeysEverythingElseToMovement) {
     EXPECT_FLOAT_EQ(playerCamera->position.y, 7.5f);
     game.release(key::tab);
     EXPECT_FLOAT_EQ(playerCamera->position.y, 7.5f);
-    game.tapInOnePoll(key::tab);
-    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.0f);
-    game.press(key::space);
-    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.3f);
-    game.release(key::space);
     // Any other key's event moves the camera by the keys held, besides the frame's own move.
-    game.run(1.0f);
-    ASSERT_FLOAT_EQ(playerCamera->position.y, 8.0f);
     game.press(key::q);
     const float afterPress = playerCamera->position.y;
     game.frame();
