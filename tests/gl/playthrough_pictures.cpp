@@ -14,6 +14,8 @@
 #include "app/Game.h"
 #include "app/ScriptedWindow.h"
 #include "camera/Settings.h"
+#include "game/GameState.h"
+#include "game/Layout.h"
 #include "render/Snapshot.h"
 #include "scene/Renderer.h"
 #include "support/GameDriver.h"
@@ -99,6 +101,11 @@ TEST(PlaythroughPictures, EveryMilestoneIsPictured) {
     player = nullptr;
     EXPECT_EQ(out.text(), "YOU WON");
     EXPECT_EQ(game.console(), "");
+    EXPECT_EQ(GameDriver::blendingSwitches(), 1);
+    EXPECT_FALSE(gameOver);
+    // The companion walked both of its walks to the end: up the tower, then through door 3.
+    EXPECT_EQ(walkScript, 3);
+    expectNear(positionOf(playerBodyTransform), {-0.29f, 8.875f, -1.0f}, 0.02f);
 
     ASSERT_EQ(pictures.size(), 13u);
     std::vector<Look> looks;

@@ -16,6 +16,8 @@
 #include "render/Model.h"
 #include "render/Shader.h"
 #include "render/ShadowTarget.h"
+#include "scene/PassSetup.h"
+#include "scene/ShadowPass.h"
 #include "render_fixtures.h"
 #include "support/GlContext.h"
 #include "support/Reference.h"
@@ -64,24 +66,9 @@ void writeScene(const fixture::ScratchDir& dir) {
 // The matrices the game's passes use, for this scene's camera and light.
 const glm::mat4 view = glm::lookAt(eye, glm::vec3(0.2f, 0.35f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
 
-glm::mat4 projection() {
-    const float t = std::tan(22.5f);
-    glm::mat4 matrix(0.0f);
-    matrix[0][0] = 1.0f / (static_cast<float>(width) / static_cast<float>(height) * t);
-    matrix[1][1] = 1.0f / t;
-    matrix[2][2] = -1.0050125f;
-    matrix[2][3] = -1.0f;
-    matrix[3][2] = -0.20050125f;
-    return matrix;
-}
-
+// The light's view through the game's light projection.
 glm::mat4 lightSpace() {
-    glm::mat4 lightProjection(0.0f);
-    lightProjection[0][0] = lightProjection[1][1] = 1.0f / std::tan(45.0f);
-    lightProjection[2][2] = -1.0001f;
-    lightProjection[2][3] = -1.0f;
-    lightProjection[3][2] = -0.0020001f;
-    return lightProjection *
+    return lightProjection() *
            glm::lookAt(lightPosition, lightPosition + lightDirection, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
@@ -112,8 +99,8 @@ TEST_F(SceneTest, LitTexturedShadowedBoxMatchesTheReferencePicture) {
         glEnable(GL_DEPTH_TEST);
         // Depth from the light, with the polygon offset of a view along the light's x and z.
         glEnable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(9.0f * std::max(0.5f, 3.0f / std::hypot(3.0f, 2.8f)),
-                        9.0f * std::max(0.5f, 2.8f / std::hypot(3.0f, 2.8f)));
+        const PolygonOffset offset = polygonOffsetFor(lightDirection);
+        glPolygonOffset(offset.factor, offset.units);
         glUseProgram(depth.programId);
         glUniformMatrix4fv(glGetUniformLocation(depth.programId, "lsm"), 1, GL_FALSE,
                            glm::value_ptr(lightSpace()));
@@ -136,9 +123,7 @@ TEST_F(SceneTest, LitTexturedShadowedBoxMatchesTheReferencePicture) {
         glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
         glUniform1i(at("shadowMap"), 1);
         glUniform1i(at("pcf"), 1);
-        const glm::mat4 bias(0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.0f,
-                             0.5f, 0.5f, 0.5f, 1.0f);
-        glUniformMatrix4fv(at("M_VL_PL_L"), 1, GL_FALSE, glm::value_ptr(bias * lightSpace()));
+        glUniformMatrix4fv(at("M_VL_PL_L"), 1, GL_FALSE, glm::value_ptr(biasMatrix * lightSpace()));
         glUniform1f(at("visibility"), visibility);
         glUniform3f(at("objectColor"), 1.0f, 0.5f, 0.31f);
         glUniform3f(at("lightColor"), 1.0f, 1.0f, 1.0f);
@@ -150,7 +135,8 @@ TEST_F(SceneTest, LitTexturedShadowedBoxMatchesTheReferencePicture) {
         glUniform1f(at("cutOff3"), std::cos(0.0610865f));
         glUniform1f(at("power"), 32.0f);
         glUniformMatrix4fv(at("view"), 1, GL_FALSE, glm::value_ptr(view));
-        glUniformMatrix4fv(at("projection"), 1, GL_FALSE, glm::value_ptr(projection()));
+        glUniformMatrix4fv(at("projection"), 1, GL_FALSE,
+                           glm::value_ptr(sceneProjection(width, height)));
         drawModels(main);
 
         return target.picture();

@@ -128,6 +128,23 @@ void expectEveryPixel(const std::vector<glm::vec3>& pixels, const glm::vec3& exp
     }
 }
 
+// A texture of one texel of the colour, sampled as nearest, on each of its faces (1 or 6), left
+// bound to unit 0.
+GLuint oneTexel(GLenum kind, GLenum faces, unsigned char r, unsigned char g, unsigned char b) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(kind, id);
+    const unsigned char texel[4] = {r, g, b, 255};
+    for (GLenum face = 0; face < faces; ++face) {
+        glTexImage2D(faces == 1 ? kind : GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB8, 1, 1, 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
+    glTexParameteri(kind, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(kind, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return id;
+}
+
 TEST_F(StrictDrivers, ASurfaceWithoutNormalsTakesNoLightAndReflectsNothing) {
     const glm::vec3 facing(0.0f, 0.0f, 1.0f);
     const glm::vec3 zero(0.0f);
@@ -135,16 +152,7 @@ TEST_F(StrictDrivers, ASurfaceWithoutNormalsTakesNoLightAndReflectsNothing) {
     // The main program over a diffuse image: without a normal only the house's own light, which
     // at visibility 10 is 0.6 of the object-tinted image, and nothing of the torch.
     const glm::vec3 image = glm::vec3(204, 102, 51) / 255.0f;
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    const unsigned char texel[3] = {204, 102, 51};
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    const GLuint texture = oneTexel(GL_TEXTURE_2D, 1, 204, 102, 51);
     const GLuint main = mainShader->programId;
     const glm::vec3 albedo = image * glm::mix(glm::vec3(1.0f), objectColour, 0.15f);
     expectEveryPixel(drawnQuad(main, zero), albedo * 0.6f);
@@ -156,18 +164,7 @@ TEST_F(StrictDrivers, ASurfaceWithoutNormalsTakesNoLightAndReflectsNothing) {
 
     // The environment program over a sky-blue cube map: without a normal it reflects black, and
     // keeps only its own tenth of the object colour at the house's light of 0.7.
-    GLuint cube = 0;
-    glGenTextures(1, &cube);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-    const unsigned char sky[3] = {51, 153, 255};
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (GLenum face = 0; face < 6; ++face) {
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB8, 1, 1, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, sky);
-    }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    const GLuint cube = oneTexel(GL_TEXTURE_CUBE_MAP, 6, 51, 153, 255);
     const GLuint env = envMapShader->programId;
     expectEveryPixel(drawnQuad(env, zero), 0.1f * objectColour * 0.7f);
     // With a normal it shows the sky.

@@ -1,7 +1,5 @@
 #include "support/Game.h"
 
-#include <sys/wait.h>
-
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -9,13 +7,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// True while the child has not ended; leaves an ended child for ChildProcess::wait to collect.
-bool stillRunning(int pid) {
-    siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == 0;
-}
 
 // Lets the key go. A key sent to the focused window goes through the server's own keyboard, where
 // it would stay down (and repeat into the next game's window) if the release went only to a window
@@ -40,7 +31,7 @@ bool holdKeyUntil(ChildProcess& game, const std::string& window, const std::stri
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         releaseKey(window, keyName);
-        if (!stillRunning(game.pid())) {
+        if (game.ended()) {
             return answered();
         }
     }
@@ -91,7 +82,7 @@ PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy es
         Clock::now() +
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
     std::string window;
-    while (window.empty() && Clock::now() < deadline && stillRunning(game.pid())) {
+    while (window.empty() && Clock::now() < deadline && !game.ended()) {
         window = xdotool({"search", "--pid", std::to_string(game.pid())}, 10.0);
         if (window.empty()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -112,13 +103,13 @@ PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy es
         if (escape == EscapeBy::oneTap) {
             xdotool({"key", "--delay", "0", "--window", window, "Escape"});
             const Clock::time_point tapDeadline = Clock::now() + std::chrono::seconds(20);
-            while (Clock::now() < tapDeadline && stillRunning(game.pid())) {
+            while (Clock::now() < tapDeadline && !game.ended()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
-            played.endedByTap = !stillRunning(game.pid());
+            played.endedByTap = game.ended();
         }
         holdKeyUntil(
-            game, window, "Escape", [&game] { return !stillRunning(game.pid()); }, deadline);
+            game, window, "Escape", [&game] { return game.ended(); }, deadline);
     }
     const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
     played.result = game.wait(left > 1.0 ? left : 1.0);

@@ -113,41 +113,42 @@ std::string ChildProcess::outSoFar() {
 
 namespace {
 
-// Whether the child has ended, leaving it to be reaped by wait().
-bool hasEnded(int pid) {
-    siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == pid;
-}
-
-}  // namespace
-
-bool ChildProcess::waitForOutput(const std::string& text, double timeoutSeconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (outSoFar().find(text) != std::string::npos) {
-            return true;
-        }
-        if (done_ || hasEnded(pid_)) {
-            // What it wrote before it ended may still be in the pipe.
-            usleep(100000);
-            return outSoFar().find(text) != std::string::npos;
-        }
-        usleep(10000);
-    }
-    return false;
-}
-
-bool ChildProcess::runningAfter(double seconds) {
+// Asks every 10 ms until the condition holds (true) or the time has passed (false).
+template <typename Condition>
+bool pollUntil(double seconds, Condition condition) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (done_ || hasEnded(pid_)) {
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         usleep(10000);
     }
-    return !done_ && !hasEnded(pid_);
+    return true;
+}
+
+}  // namespace
+
+bool ChildProcess::ended() {
+    siginfo_t info{};
+    return done_ ||
+           (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid_);
+}
+
+bool ChildProcess::waitForOutput(const std::string& text, double timeoutSeconds) {
+    const auto seen = [&] { return outSoFar().find(text) != std::string::npos; };
+    if (!pollUntil(timeoutSeconds, [&] { return seen() || ended(); })) {
+        return false;
+    }
+    // What it wrote before it ended may still be in the pipe.
+    if (!seen()) {
+        usleep(100000);
+    }
+    return seen();
+}
+
+bool ChildProcess::runningAfter(double seconds) {
+    return !pollUntil(seconds, [this] { return ended(); });
 }
 
 ProcessResult ChildProcess::wait(double timeoutSeconds) {

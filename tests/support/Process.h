@@ -43,6 +43,8 @@ public:
     bool waitForOutput(const std::string& text, double timeoutSeconds);
     // True when the child is still running once the given time has passed (it is not reaped).
     bool runningAfter(double seconds);
+    // The child has ended (it is left for wait to reap).
+    bool ended();
     // Waits until the child ends or the timeout passes (then kills it).
     ProcessResult wait(double timeoutSeconds);
 

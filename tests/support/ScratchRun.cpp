@@ -25,6 +25,17 @@ const std::set<std::string> promptLines = {
     " enter '1' otherwise anything else",
 };
 
+// Bytes that no parser should take for anything, the same in every run.
+std::string garbageBytes(size_t length) {
+    std::string bytes(length, '\0');
+    std::uint64_t state = 0x9E3779B97F4A7C15u;
+    for (char& byte : bytes) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        byte = static_cast<char>(state >> 56);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 ScratchRun::ScratchRun() {
@@ -73,19 +84,8 @@ ProcessOptions ScratchRun::gameOptions(const std::vector<std::string>& arguments
 }
 
 const char* faultName(FileFault fault) {
-    switch (fault) {
-        case FileFault::missing:
-            return "Missing";
-        case FileFault::empty:
-            return "Empty";
-        case FileFault::truncated:
-            return "Truncated";
-        case FileFault::garbage:
-            return "Garbage";
-        case FileFault::folder:
-            return "Folder";
-    }
-    return "Unknown";
+    const char* const names[] = {"Missing", "Empty", "Truncated", "Garbage", "Folder"};
+    return names[static_cast<int>(fault)];
 }
 
 void breakFile(const ScratchRun& run, const std::string& relative, FileFault fault) {
@@ -109,16 +109,6 @@ void breakFile(const ScratchRun& run, const std::string& relative, FileFault fau
             fs::create_directory(run.file(relative));
             break;
     }
-}
-
-std::string garbageBytes(size_t length) {
-    std::string bytes(length, '\0');
-    std::uint64_t state = 0x9E3779B97F4A7C15u;
-    for (char& byte : bytes) {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        byte = static_cast<char>(state >> 56);
-    }
-    return bytes;
 }
 
 std::vector<std::string> unexpectedLines(const std::string& out) {

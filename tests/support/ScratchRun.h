@@ -45,9 +45,6 @@ const char* faultName(FileFault fault);
 // Applies the fault to a file of the copy.
 void breakFile(const ScratchRun& run, const std::string& relative, FileFault fault);
 
-// Bytes that no parser should take for anything, the same in every run.
-std::string garbageBytes(size_t length);
-
 // The console output of a game run without what a healthy run writes anyway: the dialogue's
 // prompts and the statistics lines. What is left is one entry per line.
 std::vector<std::string> unexpectedLines(const std::string& out);

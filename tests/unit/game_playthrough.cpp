@@ -1,5 +1,6 @@
-// Scripted players: the whole game through the real rules, frame by frame, played as a person
-// plays it with keys and mouse.
+// A scripted player through the real rules, frame by frame, played as a person plays it with keys
+// and mouse, who turns its back on the statues. The whole game to the win is played through the
+// real renderer in playthrough_pictures.cpp.
 
 #include <gtest/gtest.h>
 
@@ -7,22 +8,6 @@
 #include "game/Layout.h"
 #include "support/GameDriver.h"
 #include "support/Playthrough.h"
-
-TEST(ScriptedPlayer, PlaysTheWholeGameToTheWin) {
-    CoutCapture out;
-    GameDriver game;
-    ASSERT_NO_FATAL_FAILURE(playLevel1(game));
-    ASSERT_NO_FATAL_FAILURE(playLevel2(game));
-    ASSERT_NO_FATAL_FAILURE(playLevel3(game));
-    ASSERT_NO_FATAL_FAILURE(playLevel4(game));
-
-    EXPECT_EQ(out.text(), "YOU WON");
-    EXPECT_EQ(GameDriver::blendingSwitches(), 1);
-    EXPECT_FALSE(gameOver);
-    // The companion walked both of its walks to the end: up the tower, then through door 3.
-    EXPECT_EQ(walkScript, 3);
-    expectNear(positionOf(playerBodyTransform), {-0.29f, 8.875f, -1.0f}, 0.02f);
-}
 
 TEST(ScriptedPlayer, TurnsItsBackOnTheStatuesAndIsCaught) {
     CoutCapture out;

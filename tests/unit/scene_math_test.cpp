@@ -90,25 +90,4 @@ TEST(ShadowPassMath, DepthOffsetFollowsTheViewDirection) {
     EXPECT_FLOAT_EQ(offset.units, 4.5f);
 }
 
-TEST(ShadowPassMath, ProjectionsTakeTheirAnglesAsRadians) {
-    const glm::mat4 light = lightProjection();
-    EXPECT_NEAR(light[0][0], 0.61736965f, 1e-6f);
-    EXPECT_NEAR(light[1][1], 0.61736965f, 1e-6f);
-    EXPECT_NEAR(light[2][2], -1.0001f, 1e-6f);
-    EXPECT_FLOAT_EQ(light[2][3], -1.0f);
-    EXPECT_NEAR(light[3][2], -0.0020001f, 1e-7f);
-    EXPECT_FLOAT_EQ(light[3][3], 0.0f);
-
-    const glm::mat4 scene = sceneProjection(1600, 900);
-    EXPECT_NEAR(scene[1][1], 1.0f / 0.5578517f, 1e-4f);
-    EXPECT_NEAR(scene[0][0], 1.0f / (16.0f / 9.0f * 0.5578517f), 1e-4f);
-    EXPECT_NEAR(scene[2][2], -1.0050125f, 1e-6f);
-    EXPECT_NEAR(scene[3][2], -0.20050125f, 1e-6f);
-    EXPECT_FLOAT_EQ(scene[2][3], -1.0f);
-
-    // The bias matrix maps clip space to texture space.
-    const glm::vec4 corner = biasMatrix * glm::vec4(-1.0f, 1.0f, -1.0f, 1.0f);
-    EXPECT_EQ(corner, glm::vec4(0.0f, 1.0f, 0.0f, 1.0f));
-}
-
 }  // namespace

@@ -29,15 +29,6 @@ void aimAtPieceTwo(GameDriver& game) {
     game.placeCamera({-2.2f, 8.0f, -1.4f}, positionOf(level1Part2Transform));
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 TEST(Callbacks, EventsOfTheFirstFrameReachNothingAndLaterOnesTheirCallbacks) {
     GameDriver game(GameDriver::Rendering::recorded, GameDriver::FirstFrame::leave);
     aimAtPieceTwo(game);
@@ -84,7 +75,7 @@ TEST(Callbacks, KeysGoToTheBoardWhileItHasTheKeyboardAndArrowsAlwaysChangeTheBri
     EXPECT_FLOAT_EQ(playerCamera->position.y, 8.8f);
 }
 
-TEST(Callbacks, TabSpaceAndGGoToTheActionKeysEverythingElseToMovement) {
+TEST(Callbacks, TabAndGGoToTheActionKeysEverythingElseToMovement) {
     GameDriver game;
     // TAB crouches on its press; its release finds it up and does nothing.
     game.press(key::tab);
@@ -97,14 +88,7 @@ TEST(Callbacks, TabSpaceAndGGoToTheActionKeysEverythingElseToMovement) {
     EXPECT_FLOAT_EQ(playerCamera->position.y, 7.5f);
     game.release(key::tab);
     EXPECT_FLOAT_EQ(playerCamera->position.y, 7.5f);
-    game.tapInOnePoll(key::tab);
-    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.0f);
-    game.press(key::space);
-    EXPECT_FLOAT_EQ(playerCamera->position.y, 8.3f);
-    game.release(key::space);
     // Any other key's event moves the camera by the keys held, besides the frame's own move.
-    game.run(1.0f);
-    ASSERT_FLOAT_EQ(playerCamera->position.y, 8.0f);
     game.press(key::q);
     const float afterPress = playerCamera->position.y;
     game.frame();
@@ -132,7 +116,7 @@ TEST(Callbacks, OnlyAPressOfTheLeftButtonClicks) {
     EXPECT_TRUE(carryingPart2);
 }
 
-TEST(Callbacks, MouseLookTurnsInDoublePrecisionAndTheCursorWrapsAtTheEdges) {
+TEST(Callbacks, MouseLookTurnsInDoublePrecision) {
     GameDriver game;
     // A tenth of a pixel from the window centre: in single precision the cursor difference alone
     // would be off by six parts in a hundred thousand.
@@ -142,14 +126,6 @@ TEST(Callbacks, MouseLookTurnsInDoublePrecisionAndTheCursorWrapsAtTheEdges) {
     queueCursorEvent(500.1, 399.9);
     game.frame();
     EXPECT_NEAR(playerCamera->pitch, 5.2359878e-4f, 2e-10f);
-    // Near the right edge the cursor is sent to the left; arriving there does not turn the view.
-    queueCursorEvent(996.0, 399.9);
-    game.frame();
-    EXPECT_DOUBLE_EQ(scriptedCursorX(), 6.0);
-    const float yaw = playerCamera->yaw;
-    queueCursorEvent(6.0, 399.9);
-    game.frame();
-    EXPECT_FLOAT_EQ(playerCamera->yaw, yaw);
 }
 
 // The seven option keys in the order they are read, each with the state it switches.
@@ -210,22 +186,20 @@ TEST(OptionKeys, AHeldKeyTogglesEveryHalfSecondAndEachToggleWritesItsMessage) {
     for (int i = 0; i < 4; ++i) {
         tap(key::f5);
     }
-    EXPECT_EQ(lines(game.console()),
-              (std::vector<std::string>{
-                  "Activate wireframe-mode.",
-                  "Deactivated wireframe-mode.",
-                  "Activate wireframe-mode.",
-                  "Activate Blending-mode.",
-                  "Deactivated Blending-mode.",
-                  "Activate Nearest Neighbor-mode. Deactivated Bilinear-mode.",
-                  "Deactivated Nearest Neighbor-mode. Activate Bilinear-mode.",
-                  "Activate Viewfrustum-mode.",
-                  "Deactivated Viewfrustum-mode.",
-                  "Activate Mip Mapping with linear-mode.",
-                  "Activate Mip Mapping with Nearest Neighbor-mode. (Deactivated Linear-mode.)",
-                  "Deaktivate Mip Mapping-mode.",
-                  "Activate Mip Mapping with linear-mode.",
-              }));
+    EXPECT_EQ(game.console(),
+              "Activate wireframe-mode.\n"
+              "Deactivated wireframe-mode.\n"
+              "Activate wireframe-mode.\n"
+              "Activate Blending-mode.\n"
+              "Deactivated Blending-mode.\n"
+              "Activate Nearest Neighbor-mode. Deactivated Bilinear-mode.\n"
+              "Deactivated Nearest Neighbor-mode. Activate Bilinear-mode.\n"
+              "Activate Viewfrustum-mode.\n"
+              "Deactivated Viewfrustum-mode.\n"
+              "Activate Mip Mapping with linear-mode.\n"
+              "Activate Mip Mapping with Nearest Neighbor-mode. (Deactivated Linear-mode.)\n"
+              "Deaktivate Mip Mapping-mode.\n"
+              "Activate Mip Mapping with linear-mode.\n");
 }
 
 TEST(OptionKeys, TheSharedTimerMustPassHalfASecondNotJustReachIt) {
