@@ -44,18 +44,14 @@ BoundingSphere sphereAround(const std::vector<Mesh>& meshes) {
     return sphere;
 }
 
-// The whole file, or what could be read of it, as the importer reads it: without a UTF-8
-// byte-order mark. The stream's own reads turn a failure (a folder under the name, say) into a
-// stopped stream; reading its buffer directly would throw.
+// The whole file, or what could be read of it. The stream's own reads turn a failure (a folder
+// under the name, say) into a stopped stream; reading its buffer directly would throw.
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string text;
     char chunk[4096];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
         text.append(chunk, static_cast<size_t>(in.gcount()));
-    }
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        text.erase(0, 3);
     }
     return text;
 }
@@ -142,10 +138,16 @@ bool crashesWithoutMaterial(std::string_view line) {
 
 // Whether a material library has a statement the importer crashes on before its first material,
 // so a model that reads it is refused instead. The importer makes a material at a line whose
-// first letter is "n" or "N" and second "e" ("newmtl"); indented statements it skips.
+// first letter is "n" or "N" and second "e" ("newmtl"); indented statements it skips. It reads a
+// library without its UTF-8 byte-order mark (a model file with its mark).
 bool setsTextureBeforeAnyMaterial(const std::string& libraryPath) {
+    const std::string text = fileText(libraryPath);
+    std::string_view library(text);
+    if (library.starts_with("\xEF\xBB\xBF")) {
+        library.remove_prefix(3);
+    }
     bool unsafe = false;
-    forEachImporterLine(fileText(libraryPath), [&unsafe](std::string_view line) {
+    forEachImporterLine(library, [&unsafe](std::string_view line) {
         if ((startsWith(line, "n") || startsWith(line, "N")) && startsWith(line.substr(1), "e")) {
             return false;
         }

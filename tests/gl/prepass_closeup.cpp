@@ -197,7 +197,13 @@ void GLAPIENTRY watchUseProgram(GLuint program) {
     }
 }
 
+// The hidden start's own hook (the debug context), and one that asks for no stencil after it.
+void (*usualBeforeWindow)() = nullptr;
+
 void noStencilWanted() {
+    if (usualBeforeWindow != nullptr) {
+        usualBeforeWindow();
+    }
     glfwWindowHint(GLFW_STENCIL_BITS, 0);
 }
 
@@ -212,9 +218,12 @@ void comparePosesAt(int width, int height, PoseSource posesOf = posesFor, int le
     envCubeMapLoaded = false;
     stencilHint = -1;
     retinaHint = -1;
-    hiddenStartHooks.beforeWindow = stencil ? nullptr : noStencilWanted;
+    usualBeforeWindow = hiddenStartHooks.beforeWindow;
+    if (!stencil) {
+        hiddenStartHooks.beforeWindow = noStencilWanted;
+    }
     GLFWwindow* window = startHiddenGame(width, height, false);
-    hiddenStartHooks.beforeWindow = nullptr;
+    hiddenStartHooks.beforeWindow = usualBeforeWindow;
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(windowHasStencil(), stencil);
     realUseProgram = __glewUseProgram;
