@@ -106,8 +106,8 @@ bool importerReadsNumber(std::string_view word) {
 
 // The texture keywords whose statements the importer writes into the current material.
 constexpr std::string_view writtenTextureKeywords[] = {
-    "map_kd",   "map_ka",   "map_ks",  "map_d",    "map_emissive", "map_ke", "map_bump", "bump",
-    "map_kn",   "norm",     "map_disp", "disp",    "map_ns",       "map_pr", "map_pm",   "map_ps"};
+    "map_kd", "map_ka", "map_ks",   "map_d", "map_emissive", "map_ke", "map_bump", "bump",
+    "map_kn", "norm",   "map_disp", "disp",  "map_ns",       "map_pr", "map_pm",   "map_ps"};
 
 // Whether the importer, reading the line before any material exists, writes into the material it
 // never made, which crashes it: an anisotropy ("a" and a number, or nothing) or a texture

@@ -147,34 +147,58 @@ TEST_F(ModelTest, AMaterialLibraryIsRefusedExactlyWhenTheImporterWouldCrashOnIt)
     // Statements before the library's first material, each tried on the installed importer in a
     // child process: the importer writes some of them into a material it never made. The game
     // refuses exactly those, and every other model loads as the importer loads it.
+    const char* const statements[] = {"a 0.5",
+                                      "a",
+                                      "a\t-inf",
+                                      "a ,5",
+                                      "a x",
+                                      "a -",
+                                      "aniso 0.5",
+                                      "anisor 0.5",
+                                      "A 0.5",
+                                      "map_Kd wood.bmp",
+                                      "mAP_ks wood.bmp",
+                                      "map_d wood.bmp",
+                                      "map_Pr wood.bmp",
+                                      "map_Pc wood.bmp",
+                                      "map_ao wood.bmp",
+                                      "Map_Kd wood.bmp",
+                                      "bump stone.bmp",
+                                      "bUMP stone.bmp",
+                                      "Bump stone.bmp",
+                                      "norm stone.bmp",
+                                      "Norm stone.bmp",
+                                      "NORM stone.bmp",
+                                      "disp stone.bmp",
+                                      "Disp stone.bmp",
+                                      "dISP stone.bmp",
+                                      "refl -type sphere wood.bmp",
+                                      "  map_Kd wood.bmp",
+                                      "Kd 1 1 1\nNs 10\nillum 2\nd 0.5",
+                                      "Ne b\nmap_Kd wood.bmp",
+                                      "# made by hand\rmap_Kd wood.bmp",
+                                      "# made by hand\fmap_Kd wood.bmp",
+                                      "\xEF\xBB\xBFnewmtl b\nmap_Kd wood.bmp",
+                                      "\xEF\xBB\xBFmap_Kd wood.bmp"};
     struct Library {
-        const char* text;
+        std::string text;
         // The library the model names; one that is not there falls back to the model's own name.
         const char* named = nullptr;
         // The model file saved with a UTF-8 byte-order mark.
         bool markedModel = false;
     };
-    const Library libraries[] = {
-        {"a 0.5"}, {"a"}, {"a\t-inf"}, {"a ,5"}, {"a x"}, {"a -"}, {"aniso 0.5"}, {"anisor 0.5"},
-        {"A 0.5"}, {"map_Kd wood.bmp"}, {"mAP_ks wood.bmp"}, {"map_d wood.bmp"},
-        {"map_Pr wood.bmp"}, {"map_Pc wood.bmp"}, {"map_ao wood.bmp"}, {"Map_Kd wood.bmp"},
-        {"bump stone.bmp"}, {"bUMP stone.bmp"}, {"Bump stone.bmp"}, {"norm stone.bmp"},
-        {"Norm stone.bmp"}, {"NORM stone.bmp"}, {"disp stone.bmp"}, {"Disp stone.bmp"},
-        {"dISP stone.bmp"}, {"refl -type sphere wood.bmp"}, {"  map_Kd wood.bmp"},
-        {"Kd 1 1 1\nNs 10\nillum 2\nd 0.5"}, {"Ne b\nmap_Kd wood.bmp"},
-        {"# made by hand\rmap_Kd wood.bmp"}, {"# made by hand\fmap_Kd wood.bmp"},
-        {"bump stone.bmp", "absent.mtl"}, {"\xEF\xBB\xBFnewmtl b\nmap_Kd wood.bmp"},
-        {"\xEF\xBB\xBFmap_Kd wood.bmp"}, {"map_Kd wood.bmp", nullptr, true}};
+    std::vector<Library> libraries(std::begin(statements), std::end(statements));
+    libraries.push_back({"bump stone.bmp", "absent.mtl"});
+    libraries.push_back({"map_Kd wood.bmp", nullptr, true});
     int crashes = 0;
     int index = 0;
     for (const Library& row : libraries) {
         const std::string name = "library" + std::to_string(index++);
         SCOPED_TRACE(name + ": " + row.text);
-        const std::string library = dir.write(name + ".mtl", std::string(row.text) + "\nnewmtl a\n");
-        const std::string obj =
-            dir.write(name + ".obj", (row.markedModel ? "\xEF\xBB\xBF" : "") +
-                                         fixture::quadObj(row.named ? row.named : name + ".mtl",
-                                                          {"a"}));
+        const std::string library = dir.write(name + ".mtl", row.text + "\nnewmtl a\n");
+        const std::string obj = dir.write(
+            name + ".obj", (row.markedModel ? "\xEF\xBB\xBF" : "") +
+                               fixture::quadObj(row.named ? row.named : name + ".mtl", {"a"}));
         const int importerMeshes = importerMeshesInChild(obj);
         crashes += importerMeshes == -2 ? 1 : 0;
         std::unique_ptr<Model> model;

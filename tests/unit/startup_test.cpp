@@ -127,8 +127,8 @@ TEST_F(StartupTest, AFailedReadFreezesTheRestOfTheDialogue) {
 TEST_F(StartupTest, TheDialogueTakesTheRestOfItsLastAnswersLine) {
     // What reads the console next (the pause after a fatal message) starts at a fresh line, also
     // after a failed read.
-    for (const char* answers : {"0\n800\n600\n0\nnext", "0 0 600 0 and more\nnext",
-                                "1\n1\nnext", "0\nwide\nnext", "abc def\nnext"}) {
+    for (const char* answers : {"0\n800\n600\n0\nnext", "0 0 600 0 and more\nnext", "1\n1\nnext",
+                                "0\nwide\nnext", "abc def\nnext"}) {
         SCOPED_TRACE(answers);
         std::istringstream in(answers);
         askStartupSettings(in, out);
