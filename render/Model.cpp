@@ -139,9 +139,14 @@ bool crashesWithoutMaterial(std::string_view line) {
 // Whether a material library has a statement the importer crashes on before its first material,
 // so a model that reads it is refused instead. The importer makes a material at a line whose
 // first letter is "n" or "N" and second "e" ("newmtl"); indented statements it skips. It reads a
-// library without its UTF-8 byte-order mark (a model file with its mark).
+// library without its UTF-8 byte-order mark (a model file with its mark), and fails the whole
+// import without reading a statement when the library is shorter than 8 bytes.
 bool setsTextureBeforeAnyMaterial(const std::string& libraryPath) {
     const std::string text = fileText(libraryPath);
+    constexpr size_t shortestLibraryRead = 8;
+    if (text.size() < shortestLibraryRead) {
+        return false;
+    }
     std::string_view library(text);
     if (library.starts_with("\xEF\xBB\xBF")) {
         library.remove_prefix(3);

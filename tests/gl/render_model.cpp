@@ -186,16 +186,25 @@ TEST_F(ModelTest, AMaterialLibraryIsRefusedExactlyWhenTheImporterWouldCrashOnIt)
         const char* named = nullptr;
         // The model file saved with a UTF-8 byte-order mark.
         bool markedModel = false;
+        // The text is the whole library, with no material after it.
+        bool whole = false;
     };
     std::vector<Library> libraries(std::begin(statements), std::end(statements));
     libraries.push_back({"bump stone.bmp", "absent.mtl"});
     libraries.push_back({"map_Kd wood.bmp", nullptr, true});
+    // The importer fails on a library shorter than 8 bytes before reading it.
+    for (const char* whole : {"a 1\n", "map_Kd\n", "map_Kd \n",
+                              "\xEF\xBB\xBF"
+                              "a 1\n"}) {
+        libraries.push_back({whole, nullptr, false, true});
+    }
     int crashes = 0;
     int index = 0;
     for (const Library& row : libraries) {
         const std::string name = "library" + std::to_string(index++);
         SCOPED_TRACE(name + ": " + row.text);
-        const std::string library = dir.write(name + ".mtl", row.text + "\nnewmtl a\n");
+        const std::string library =
+            dir.write(name + ".mtl", row.whole ? row.text : row.text + "\nnewmtl a\n");
         const std::string obj = dir.write(
             name + ".obj", (row.markedModel ? "\xEF\xBB\xBF" : "") +
                                fixture::quadObj(row.named ? row.named : name + ".mtl", {"a"}));
