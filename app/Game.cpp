@@ -36,6 +36,11 @@ void requestCoreContext() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    // The depth pre-pass keeps the order of equal depths and the far plane through the stencil.
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    // Where the window system offers a framebuffer larger than the window (high-density displays),
+    // one of the window's size lets the viewport of the window size fill it.
+    glfwWindowHint(GLFW_COCOA_RETINA_FRAMEBUFFER, GLFW_FALSE);
 #ifdef __APPLE__
     // macOS creates a 3.2+ core context only when it is asked for a forward-compatible one.
     glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);

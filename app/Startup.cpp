@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <sstream>
 
@@ -40,6 +41,16 @@ void askTestingMode(std::istream& in, std::ostream& out) {
     }
 }
 
+// The answers are read as numbers, which leaves the rest of the last answer's line (at least its
+// line end) in the input. The dialogue takes it, so that whatever reads the console next (the
+// pause after a fatal message) starts at a fresh line. A failed stream stays failed.
+void finishAnswerLine(std::istream& in) {
+    const std::ios_base::iostate state = in.rdstate();
+    in.clear();
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    in.setstate(state);
+}
+
 }  // namespace
 
 bool readCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -64,6 +75,7 @@ bool askStartupSettings(std::istream& in, std::ostream& out) {
     in >> fullScreen;
     if (fullScreen == 1) {
         askTestingMode(in, out);
+        finishAnswerLine(in);
         return true;
     }
     out << widthPrompt << "\n";
@@ -71,6 +83,7 @@ bool askStartupSettings(std::istream& in, std::ostream& out) {
     out << heightPrompt << "\n";
     in >> windowHeight;
     askTestingMode(in, out);
+    finishAnswerLine(in);
     return false;
 }
 

@@ -12,7 +12,8 @@ bool readCommandLine(int argc, const char* const* argv, std::ostream& out, std::
 
 // Asks for full screen, the window size (windowed only) and the testing mode; fills windowWidth,
 // windowHeight and testingMode. Returns true when the player chose full screen. Once a read has
-// failed (not a number, end of input) every later read changes nothing.
+// failed (not a number, end of input) every later read changes nothing. Takes the rest of the
+// line its last read stopped in, so the next reader of the input starts at a fresh line.
 bool askStartupSettings(std::istream& in, std::ostream& out);
 
 // The largest window side we try to open; larger answers fail like a size the window system

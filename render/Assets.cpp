@@ -166,6 +166,11 @@ int programUniformLocation(unsigned int program, const char* name) {
 
 namespace {
 
+// The fragment stage of the depth pre-pass's programs writes nothing itself, so the depth they lay
+// down is the one the rasteriser gives the main passes' vertex stages, whatever the shadow pass's
+// data file does with its own fragments.
+const Shader::FragmentText depthOnlyFragment{"#version 330 core\nvoid main() {\n}\n"};
+
 // A linked program has every sampler on unit 0, so the diffuse and the shadow sampler of the main
 // program would share a unit until the first frame's shadow pass sets "shadowMap": a draw with two
 // sampler types on one unit is an error. The pass still uploads the same value every frame.
@@ -188,8 +193,8 @@ void setupAssets(GLFWwindow* window) {
     playerCamera = std::make_unique<Camera>(glm::mat4(1.0f), 0, 0);
     secondCamera = std::make_unique<SecondCamera>(glm::mat4(1.0f), 0, 0);
     envMapShader = std::make_unique<Shader>("EMVshader", "EMFshader");
-    mainDepthOnlyShader = std::make_unique<Shader>("TextureVer", "Shadow_depth_frag");
-    envDepthOnlyShader = std::make_unique<Shader>("EMVshader", "Shadow_depth_frag");
+    mainDepthOnlyShader = std::make_unique<Shader>("TextureVer", depthOnlyFragment);
+    envDepthOnlyShader = std::make_unique<Shader>("EMVshader", depthOnlyFragment);
     startImageLibrary();
     // Many models share a file and so their images: each image is decoded once, while every
     // model still creates its own GL textures.

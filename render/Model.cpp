@@ -73,7 +73,7 @@ bool startsWith(std::string_view line, std::string_view prefix) {
     return line.substr(0, prefix.size()) == prefix;
 }
 
-// The importer reads its texture keywords in any case ("maP_Kd" is "map_Kd").
+// The importer compares its texture keywords in any case once a line reaches them.
 bool startsWithAnyCase(std::string_view line, std::string_view prefix) {
     if (line.size() < prefix.size()) {
         return false;
@@ -86,18 +86,77 @@ bool startsWithAnyCase(std::string_view line, std::string_view prefix) {
     return true;
 }
 
-// Whether a material library sets a texture or the anisotropy before its first material. The
-// importer then writes into a material it never made and crashes the game, so a model that reads
-// such a library is refused instead. Statements indented or after the first "newmtl" are safe.
+// Whether the importer reads a number from the word: what it would reject (a word, a lone sign)
+// stops the import with an error before anything is written.
+bool importerReadsNumber(std::string_view word) {
+    if (word.empty()) {
+        // Nothing to read counts as 0.
+        return true;
+    }
+    if (word[0] == '+' || word[0] == '-') {
+        word.remove_prefix(1);
+    }
+    if (startsWithAnyCase(word, "inf") || startsWithAnyCase(word, "nan")) {
+        return true;
+    }
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return (!word.empty() && digit(word[0])) ||
+           (word.size() > 1 && (word[0] == '.' || word[0] == ',') && digit(word[1]));
+}
+
+// The texture keywords whose statements the importer writes into the current material.
+constexpr std::string_view writtenTextureKeywords[] = {
+    "map_kd", "map_ka", "map_ks",   "map_d", "map_emissive", "map_ke", "map_bump", "bump",
+    "map_kn", "norm",   "map_disp", "disp",  "map_ns",       "map_pr", "map_pm",   "map_ps"};
+
+// Whether the importer, reading the line before any material exists, writes into the material it
+// never made, which crashes it: an anisotropy ("a" and a number, or nothing) or a texture
+// statement it recognises. It tells the statements apart by their first letters, in this case.
+bool crashesWithoutMaterial(std::string_view line) {
+    if (line.empty()) {
+        return false;
+    }
+    const char first = line[0];
+    if (first == 'a') {
+        const std::string_view rest = line.substr(1);
+        const size_t start = std::min(rest.find_first_not_of(" \t"), rest.size());
+        const size_t end = std::min(rest.find_first_of(" \t", start), rest.size());
+        return importerReadsNumber(rest.substr(start, end - start));
+    }
+    const bool readsTexture = first == 'm' || first == 'b' || startsWith(line, "disp") ||
+                              ((first == 'n' || first == 'N') && startsWith(line.substr(1), "o"));
+    if (!readsTexture) {
+        return false;
+    }
+    for (const std::string_view keyword : writtenTextureKeywords) {
+        if (startsWithAnyCase(line, keyword)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether a material library has a statement the importer crashes on before its first material,
+// so a model that reads it is refused instead. The importer makes a material at a line whose
+// first letter is "n" or "N" and second "e" ("newmtl"); indented statements it skips. It reads a
+// library without its UTF-8 byte-order mark (a model file with its mark), and fails the whole
+// import without reading a statement when the library is shorter than 8 bytes.
 bool setsTextureBeforeAnyMaterial(const std::string& libraryPath) {
+    const std::string text = fileText(libraryPath);
+    constexpr size_t shortestLibraryRead = 8;
+    if (text.size() < shortestLibraryRead) {
+        return false;
+    }
+    std::string_view library(text);
+    if (library.starts_with("\xEF\xBB\xBF")) {
+        library.remove_prefix(3);
+    }
     bool unsafe = false;
-    forEachImporterLine(fileText(libraryPath), [&unsafe](std::string_view line) {
-        if (startsWith(line, "newmtl")) {
+    forEachImporterLine(library, [&unsafe](std::string_view line) {
+        if ((startsWith(line, "n") || startsWith(line, "N")) && startsWith(line.substr(1), "e")) {
             return false;
         }
-        unsafe = startsWith(line, "a") || startsWithAnyCase(line, "map_") ||
-                 startsWithAnyCase(line, "bump") || startsWithAnyCase(line, "disp") ||
-                 startsWithAnyCase(line, "norm");
+        unsafe = crashesWithoutMaterial(line);
         return !unsafe;
     });
     return unsafe;

@@ -47,17 +47,25 @@ bool readShaderFile(const std::string& path, std::string& source) {
 }  // namespace
 
 Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
-    programId = 0;
-    vertexShaderId = 0;
-    fragmentShaderId = 0;
+    createProgram();
+    compileShaderFile(vertexPath, GL_VERTEX_SHADER, vertexShaderId);
+    compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER, fragmentShaderId);
+    linkProgram();
+}
+
+Shader::Shader(const std::string& vertexPath, FragmentText fragment) {
+    createProgram();
+    compileShaderFile(vertexPath, GL_VERTEX_SHADER, vertexShaderId);
+    compileSource(fragment.source, GL_FRAGMENT_SHADER, fragmentShaderId);
+    linkProgram();
+}
+
+void Shader::createProgram() {
     programId = glCreateProgram();
     if (programId == 0) {
         std::cerr << "Failed to creat shader" << std::endl;
         pauseAndExit();
     }
-    compileShaderFile(vertexPath, GL_VERTEX_SHADER, vertexShaderId);
-    compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER, fragmentShaderId);
-    linkProgram();
 }
 
 Shader::~Shader() {
@@ -89,13 +97,15 @@ void Shader::compileShaderFile(const std::string& path, unsigned int shaderType,
         std::cerr << "Failed to load Shaderfile " << std::endl;
         pauseAndExit();
     }
+    compileSource(source.c_str(), shaderType, outId);
+}
 
+void Shader::compileSource(const char* text, unsigned int shaderType, unsigned int& outId) {
     outId = glCreateShader(shaderType);
     if (outId == 0) {
         std::cerr << "Failed to creat creat shader" << std::endl;
         pauseAndExit();
     }
-    const char* text = source.c_str();
     glShaderSource(outId, 1, &text, nullptr);
     glCompileShader(outId);
     GLint status = 0;

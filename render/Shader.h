@@ -9,6 +9,11 @@
 class Shader {
 public:
     Shader(const std::string& vertexPath, const std::string& fragmentPath);
+    // The vertex stage from its file, the fragment stage from source text of the program's own.
+    struct FragmentText {
+        const char* source;
+    };
+    Shader(const std::string& vertexPath, FragmentText fragment);
     ~Shader();
     Shader(const Shader&) = delete;
     Shader& operator=(const Shader&) = delete;
@@ -32,6 +37,8 @@ private:
     mutable std::array<KeptLocation, 24> keptLocations_{};
     mutable size_t keptCount_ = 0;
 
+    void createProgram();
     void compileShaderFile(const std::string& path, unsigned int shaderType, unsigned int& outId);
+    void compileSource(const char* text, unsigned int shaderType, unsigned int& outId);
     void linkProgram();
 };

@@ -89,9 +89,15 @@ Frustum playerFrustum() {
 
 bool entryInFrustum(const Frustum& frustum, const DrawEntry& entry) {
     const glm::mat4& matrix = *entry.matrix;
-    if (!*entry.model) {
-        return sphereInFrustum(frustum, glm::vec3(matrix[3]), 0.0f);
+    // The written test: a sphere of radius 1 at the matrix's translation, whatever the model.
+    if (sphereInFrustum(frustum, glm::vec3(matrix[3]), 1.0f)) {
+        return true;
     }
+    if (!*entry.model) {
+        return false;
+    }
+    // The model's own sphere keeps what reaches further than a unit from its origin (the maze,
+    // the sculptures), which the written sphere alone would cull while still in view.
     const BoundingSphere& bounds = (*entry.model)->bounds;
     const glm::vec3 centre(matrix * glm::vec4(bounds.centre, 1.0f));
     return sphereInFrustum(frustum, centre, bounds.radius * largestAxisScale(matrix));

@@ -31,9 +31,9 @@ struct DrawEntry {
     glm::mat4* matrix;
 };
 
-// The view-frustum test of one entry: its model's bounding sphere carried by the entry's matrix
-// (the centre transformed, the radius times the matrix's largest scale). A model that was never
-// loaded is tested as a point at the matrix's translation.
+// The view-frustum test of one entry: kept when the sphere of radius 1 at the matrix's translation
+// passes, or when its model's bounding sphere carried by the matrix (the centre transformed, the
+// radius times the matrix's largest scale) does. A model that was never loaded has only the first.
 bool entryInFrustum(const Frustum& frustum, const DrawEntry& entry);
 
 // Uploads the entry's model matrix, copies the texture options into its model and draws it. A

@@ -34,6 +34,7 @@ bool wireframeOn = false;
 void setDefaults(int width, int height) {
     glClearColor(0.45f, 0.45f, 0.45f, 0.1f);
     glViewport(0, 0, width, height);
+    readWindowStencil();
 }
 
 void renderFrame() {
@@ -44,7 +45,7 @@ void renderFrame() {
     beginPass(FramePass::main);
     prepareMainPass();
     endPass(FramePass::main);
-    const bool prepass = depthPrepassEnabled && !blendingOn && !wireframeOn;
+    const bool prepass = depthPrepassEnabled && windowHasStencil() && !blendingOn && !wireframeOn;
     if (prepass) {
         beginPass(FramePass::depthPrepass);
         drawDepthPrepass();

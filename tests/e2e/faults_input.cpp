@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Standard input held open, as a terminal holds it: the pause does not take what the dialogue left
 // of its last line (its line end, or words after the number) for the key press it waits for.
 TEST(Pause, WaitsForANewLineWhileInputStaysOpen) {
-    for (const char* answers : {"0 0 600 0\n", "0\n0\n600\n0 and more\n"}) {
+    for (const char* answers : {"0 0 600 0\n", "0\n0\n600\n0 and more\n", "0\nwide\n"}) {
         SCOPED_TRACE(answers);
         ChildProcess game(gameOptions());
         game.writeInput(answers);

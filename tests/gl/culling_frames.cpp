@@ -27,6 +27,7 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "app/Game.h"
 #include "app/ScriptedWindow.h"
@@ -37,7 +38,10 @@
 #include "game/Layout.h"
 #include "render/Assets.h"
 #include "render/ClipCulling.h"
+#include "render/Model.h"
 #include "render/ShadowTarget.h"
+#include "scene/Frustum.h"
+#include "scene/PassSetup.h"
 #include "scene/RenderOptions.h"
 #include "scene/Renderer.h"
 #include "support/GameDriver.h"
@@ -192,6 +196,56 @@ TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
     viewFrustumMode = false;
     testingMode = false;
     visibility = 1.0f;
+}
+
+// Lit by the torch, as the player plays: an object just outside the view still casts its shadow
+// into it, so culling keeps whatever the sphere of radius 1 at its matrix's translation keeps,
+// whatever its own (tighter) sphere says. The eyes look past small objects (pieces, places, the
+// key's box), each just below, beside or above the view.
+const Pose nearlyOutOfView[] = {
+    {1, {-2.4f, 8.0f, -1.8f}, {-2.017f, 7.55f, -2.724f}, "a piece just below the view"},
+    {1, {-2.4f, 8.0f, -1.8f}, {-1.9f, 7.7f, -2.9f}, "a piece further below"},
+    {1, {-2.4f, 8.0f, -1.8f}, {-2.3f, 7.5f, -2.8f}, "the box just below"},
+    {1, {-3.0f, 8.0f, -1.0f}, {-1.2f, 7.5f, -2.7f}, "the places beside the view"},
+    {1, {-3.0f, 8.0f, -1.0f}, {-4.6f, 7.5f, -2.7f}, "the other side"},
+    {1, {-2.0f, 7.6f, -2.0f}, {-2.6f, 8.3f, -3.4f}, "above the pieces"},
+};
+
+TEST_F(CullingFrames, ObjectsJustOutOfViewStillCastTheirShadowsIntoIt) {
+    GameDriver driver(GameDriver::Rendering::installed);
+    testingMode = false;
+    startFrames(driver);
+    int index = 0;
+    for (const Pose& pose : nearlyOutOfView) {
+        SCOPED_TRACE(pose.what);
+        const Shot all = shoot(driver, pose, false);
+        const Shot culled = shoot(driver, pose, true);
+        const long differing = comparePictures(all.pixels, culled.pixels).changed;
+        EXPECT_EQ(differing, 0);
+        if (differing != 0) {
+            const std::string name = "lit_pose" + std::to_string(index);
+            writeFrame(name + "_all", all.pixels);
+            writeFrame(name + "_culled", culled.pixels);
+        }
+        ++index;
+    }
+    EXPECT_EQ(driver.console(), "");
+    viewFrustumMode = false;
+}
+
+// A model that failed to load has no sphere of its own and keeps the sphere of radius 1.
+TEST(CullingTest, AModelThatFailedToLoadIsTestedWithRadiusOne) {
+    // Looking along -z from the origin, the near plane lies at z = -0.1.
+    const Frustum frustum = buildFrustum(glm::vec3(0.0f), glm::vec3(0, 0, -1), width, height);
+    std::unique_ptr<Model> missing;
+    const struct {
+        float z;
+        bool kept;
+    } cases[] = {{-0.5f, true}, {0.5f, true}, {0.89f, true}, {0.91f, false}, {3.0f, false}};
+    for (const auto& c : cases) {
+        glm::mat4 matrix = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, c.z));
+        EXPECT_EQ(entryInFrustum(frustum, {&missing, &matrix}), c.kept) << "at z " << c.z;
+    }
 }
 
 // The shadow map's depths after a frame, and the primitives the frame handed the driver.

@@ -6,8 +6,13 @@
 // shows here as lost or wrongly shown surfaces. The pre-pass draws with no polygon offset.
 // Close up, too, the near plane cuts through what is drawn: frames with and without leaving out
 // the triangles outside the clip volume are the same as well.
+//
+// Far away the same holds: from the lawn's corner, looking all round, surfaces whose depth rounds
+// to the far plane's stay the clear colour with the pre-pass as without it. A window without a
+// stencil buffer is drawn without the pre-pass, the same picture again.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -35,6 +40,7 @@
 #include "scene/Renderer.h"
 #include "support/GlContext.h"
 #include "support/Reference.h"
+#include "support/ScratchRun.h"
 
 namespace {
 
@@ -147,6 +153,25 @@ std::vector<Pose> posesFor(int level) {
     return poses;
 }
 
+// Views from the lawn's corner towards the house and over the lawn, all round and at four
+// pitches: much of what they see lies near the far plane.
+std::vector<Pose> farViews(int) {
+    std::vector<Pose> poses;
+    const glm::vec3 corner(-31.5f, 6.6f, -33.5f);
+    for (int step = 0; step < 48; ++step) {
+        const float yaw = glm::radians(7.5f * static_cast<float>(step));
+        for (const float pitch : {-0.06f, 0.0f, 0.08f, 0.2f}) {
+            const glm::vec3 front = glm::normalize(glm::vec3(std::sin(yaw), pitch, -std::cos(yaw)));
+            poses.push_back({corner, front, describe("far view", static_cast<float>(step))});
+        }
+    }
+    return poses;
+}
+
+// The window hints the game gives, as last given before the window opens.
+int stencilHint = -1;
+int retinaHint = -1;
+
 // The picture presented by the frame loop, read where it would go to the screen.
 int pictureWidth = 0;
 int pictureHeight = 0;
@@ -172,12 +197,35 @@ void GLAPIENTRY watchUseProgram(GLuint program) {
     }
 }
 
-void comparePosesAt(int width, int height) {
-    ASSERT_EQ(chdir(VELMORA_RUN_DIR), 0);
+// The hidden start's own hook (the debug context), and one that asks for no stencil after it.
+void (*usualBeforeWindow)() = nullptr;
+
+void noStencilWanted() {
+    if (usualBeforeWindow != nullptr) {
+        usualBeforeWindow();
+    }
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+}
+
+using PoseSource = std::vector<Pose> (*)(int level);
+
+// With and without the pre-pass, the same picture at every pose; where the window has no stencil,
+// the pre-pass does not run.
+void comparePosesAt(int width, int height, PoseSource posesOf = posesFor, int levels = 4,
+                    bool stencil = true, const std::string& runDirectory = VELMORA_RUN_DIR) {
+    ASSERT_EQ(chdir(runDirectory.c_str()), 0);
     // The cube map belongs to the context that built it; a fresh start builds its own.
     envCubeMapLoaded = false;
+    stencilHint = -1;
+    retinaHint = -1;
+    usualBeforeWindow = hiddenStartHooks.beforeWindow;
+    if (!stencil) {
+        hiddenStartHooks.beforeWindow = noStencilWanted;
+    }
     GLFWwindow* window = startHiddenGame(width, height, false);
+    hiddenStartHooks.beforeWindow = usualBeforeWindow;
     ASSERT_NE(window, nullptr);
+    EXPECT_EQ(windowHasStencil(), stencil);
     realUseProgram = __glewUseProgram;
     __glewUseProgram = watchUseProgram;
     pictureWidth = width;
@@ -198,15 +246,15 @@ void comparePosesAt(int width, int height) {
         runFrame(window, loop, console);
         return presented;
     };
-    for (int level = 1; level <= 4; ++level) {
-        for (const Pose& pose : posesFor(level)) {
+    for (int level = 1; level <= levels; ++level) {
+        for (const Pose& pose : posesOf(level)) {
             SCOPED_TRACE("level " + std::to_string(level) + ", " + pose.what + ", " +
                          std::to_string(width) + " x " + std::to_string(height));
             const std::vector<unsigned char> plain = frameAt(level, pose, false);
             const int plainCount = renderedObjects;
             depthOnlyUses = 0;
             const std::vector<unsigned char> withPrepass = frameAt(level, pose, true);
-            EXPECT_GT(depthOnlyUses, 0) << "the pre-pass did not run";
+            EXPECT_EQ(depthOnlyUses > 0, stencil) << "the pre-pass ran: " << depthOnlyUses;
             // The pre-pass counts nothing and leaves the plain depth test behind it.
             EXPECT_EQ(renderedObjects, plainCount);
             GLint depthFunction = 0;
@@ -238,4 +286,37 @@ TEST(PrepassCloseUp, SamePictureWithAndWithoutAtTheWideWindow) {
     comparePosesAt(640, 360);
 }
 
+TEST(PrepassCloseUp, SamePictureWithAndWithoutInFarViews) {
+    comparePosesAt(640, 360, farViews, 1);
+    // The game asks for the stencil the pre-pass needs, and for a framebuffer of the window's size
+    // where a high-density display would offer a larger one.
+    EXPECT_EQ(stencilHint, 8);
+    EXPECT_EQ(retinaHint, GLFW_FALSE);
+}
+
+TEST(PrepassCloseUp, AWindowWithoutStencilIsDrawnWithoutThePrepass) {
+    comparePosesAt(320, 240, posesFor, 4, false);
+}
+
+// The depth-only programs' fragment stage is the game's own: the shadow pass's data file may do
+// what it likes with its fragments' depth.
+TEST(PrepassCloseUp, SamePictureWhateverTheShadowDepthStageWrites) {
+    const ScratchRun run;
+    run.write("Shadow_depth_frag",
+              "#version 330 core\nvoid main() {\n    gl_FragDepth = 0.25;\n}\n");
+    comparePosesAt(320, 240, posesFor, 1, true, run.path());
+}
+
 }  // namespace
+
+// Sees the game's window hints on their way to GLFW.
+extern "C" void glfwWindowHint(int hint, int value) {
+    using Hint = void (*)(int, int);
+    static const auto next = reinterpret_cast<Hint>(dlsym(RTLD_NEXT, "glfwWindowHint"));
+    if (hint == GLFW_STENCIL_BITS) {
+        stencilHint = value;
+    } else if (hint == GLFW_COCOA_RETINA_FRAMEBUFFER) {
+        retinaHint = value;
+    }
+    next(hint, value);
+}

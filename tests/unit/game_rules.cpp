@@ -665,3 +665,41 @@ TEST_F(Statues, AStatueWithinAQuarterUnitCatchesThePlayerOnce) {
     game.run(1.0f);
     EXPECT_EQ(out.text(), "GAMEOVER1 \nGAMEOVER2 \n");
 }
+
+TEST_F(Rules, AKeyTakenOnceCannotBeTakenAgainBeforeItsDoorOpens) {
+    // The door click clears keyTaken while the puzzle stays solved, and the door opens only in
+    // the next frame: a click of the same poll aimed at where the taken key went must not hand it
+    // over again.
+    const struct {
+        int level;
+        glm::mat4* key;
+        glm::vec3 keyEye;
+        glm::mat4* door;
+        glm::vec3 doorEye;
+    } levels[] = {
+        {1, &key1Transform, {-2.2f, 8.0f, -2.3f}, &doorTransform4, {-3.5f, 8.0f, -1.0f}},
+        {2, &key2Transform1, {-5.1f, 9.3f, -1.0f}, &doorTransform3, {-5.1f, 9.3f, -1.0f}},
+    };
+    for (const auto& row : levels) {
+        SCOPED_TRACE("level " + std::to_string(row.level));
+        currentLevel = row.level;
+        placePieces();
+        setBoard(solvedBoard);
+        game.frame();
+        ASSERT_EQ(solvedLevel, row.level);
+        clickAt(row.keyEye, *row.key);
+        ASSERT_TRUE(holdingKey);
+        game.frame();
+        ASSERT_EQ(solvedLevel, row.level);
+        const glm::mat4 taken = *row.key;
+        game.placeCamera(row.doorEye, positionOf(*row.door));
+        handleClick(nullptr, 0, 1, 0);
+        ASSERT_FALSE(keyTaken);
+        game.placeCamera(positionOf(taken) + glm::vec3(0.5f, 0.0f, 0.0f), positionOf(taken));
+        handleClick(nullptr, 0, 1, 0);
+        EXPECT_FALSE(holdingKey);
+        EXPECT_EQ(*row.key, taken);
+        game.frame();
+        ASSERT_EQ(currentLevel, row.level + 1);
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <sstream>
+#include <string>
 
 #include "app/Startup.h"
 #include "camera/Settings.h"
@@ -121,6 +122,21 @@ TEST_F(StartupTest, AFailedReadFreezesTheRestOfTheDialogue) {
     EXPECT_FALSE(dialogue("0\n99999999999\n600\n1\n"));
     EXPECT_EQ(windowWidth, INT_MAX);
     EXPECT_FALSE(testingMode);
+}
+
+TEST_F(StartupTest, TheDialogueTakesTheRestOfItsLastAnswersLine) {
+    // What reads the console next (the pause after a fatal message) starts at a fresh line, also
+    // after a failed read.
+    for (const char* answers : {"0\n800\n600\n0\nnext", "0 0 600 0 and more\nnext", "1\n1\nnext",
+                                "0\nwide\nnext", "abc def\nnext"}) {
+        SCOPED_TRACE(answers);
+        std::istringstream in(answers);
+        askStartupSettings(in, out);
+        in.clear();
+        std::string rest;
+        std::getline(in, rest);
+        EXPECT_EQ(rest, "next");
+    }
 }
 
 TEST_F(StartupTest, SizesThatWouldAbortTheWindowSystemAreKeptFromIt) {
