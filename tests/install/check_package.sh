@@ -3,7 +3,7 @@
 # its control fields and file list laid out as Debian lays out games, all owned by root,
 # dependencies on the runtime libraries the game calls only, a binary without build paths, a
 # manual page groff renders without warnings, AppStream metadata that validates, and nothing
-# Debian's package checker calls an error or a warning.
+# Debian's package checker reports.
 # Usage: check_package.sh BUILD_DIR CPACK OUTPUT_DIR
 set -euo pipefail
 build=$1 cpack=$2 out=$3
@@ -75,12 +75,16 @@ warnings=$(zcat "$tree/usr/share/man/man6/velmora.6.gz" | groff -man -ww -z 2>&1
 appstreamcli validate --no-net --pedantic "$tree"/usr/share/metainfo/*.metainfo.xml \
   >"$out/appstream.log" 2>&1 || fail "AppStream metadata: $(cat "$out/appstream.log")"
 
-# Debian's checker, whose information tags are printed but do not fail.
-if ! lintian --pedantic --info --display-experimental --fail-on error,warning "$deb" \
-  >"$out/lintian.log" 2>&1; then
-  fail "lintian reports errors or warnings, or did not run:"
-fi
+# Debian's checker reports nothing at all, information and experimental tags included, but for
+# unfortified functions: whether the compiler could fortify any call depends on the code, so that
+# tag comes and goes with it although the build always fortifies.
+lintian --pedantic --info --display-experimental --fail-on error,warning "$deb" \
+  >"$out/lintian.log" 2>&1 || fail "lintian reports errors or warnings, or did not run"
 grep -v 'root privileges' "$out/lintian.log" || true
+if grep -E '^[A-Z]: ' "$out/lintian.log" | grep -Ev ': hardening-no-fortify-functions( |$)' |
+  grep -q .; then
+  fail "lintian reports the tags above"
+fi
 if [ $failed -eq 0 ]; then
   echo "$(basename "$deb"): $(wc -l <<<"$actual") files, the same bytes twice; Depends: $depends"
 fi
