@@ -70,6 +70,11 @@ unused=$(ldd -u -r "$binary" 2>&1) || fail "linked without being used: $unused"
 if grep -aqF -e "$build" -e "$source" "$binary"; then
   fail "the binary holds a build path"
 fi
+for gz in "$tree"/usr/share/man/man6/velmora.6.gz "$tree"/usr/share/doc/velmora/changelog.gz; do
+  if file -b "$gz" | grep -Eq 'was "|last modified'; then
+    fail "${gz#"$tree"} keeps a file name or time stamp: $(file -b "$gz")"
+  fi
+done
 warnings=$(zcat "$tree/usr/share/man/man6/velmora.6.gz" | groff -man -ww -z 2>&1)
 [ -z "$warnings" ] || fail "manual page: $warnings"
 appstreamcli validate --no-net --pedantic "$tree"/usr/share/metainfo/*.metainfo.xml \
@@ -78,7 +83,7 @@ appstreamcli validate --no-net --pedantic "$tree"/usr/share/metainfo/*.metainfo.
 # Debian's checker reports nothing at all, information and experimental tags included, but for
 # unfortified functions: whether the compiler could fortify any call depends on the code, so that
 # tag comes and goes with it although the build always fortifies.
-lintian --pedantic --info --display-experimental --fail-on error,warning "$deb" \
+lintian --pedantic --display-info --display-experimental --fail-on error,warning "$deb" \
   >"$out/lintian.log" 2>&1 || fail "lintian reports errors or warnings, or did not run"
 grep -v 'root privileges' "$out/lintian.log" || true
 if grep -E '^[A-Z]: ' "$out/lintian.log" | grep -Ev ': hardening-no-fortify-functions( |$)' |
