@@ -27,7 +27,8 @@ get_filename_component(folder \"\$ENV{DESTDIR}\${compressed}\" DIRECTORY)
 file(MAKE_DIRECTORY \"\${folder}\")
 execute_process(COMMAND \"${VELMORA_GZIP}\" -9nc \"${CMAKE_CURRENT_LIST_DIR}/${name}\"
     OUTPUT_FILE \"\$ENV{DESTDIR}\${compressed}\" COMMAND_ERROR_IS_FATAL ANY)
-file(CHMOD \"\$ENV{DESTDIR}\${compressed}\" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(CHMOD \"\$ENV{DESTDIR}\${compressed}\"
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${compressed}\")")
 endforeach()
 
