@@ -46,12 +46,14 @@ run: game
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The game under PREFIX (staged under DESTDIR when set): bin/velmora starts it in share/velmora.
+# The game under PREFIX (staged under DESTDIR when set): games/velmora starts it in
+# share/games/velmora.
 install: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALL_TARGETS)
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# A Debian package of the installed game in $(BUILD)/, installed under /usr.
+# A Debian package of the installed game in $(BUILD)/, installed under /usr; the same tree gives
+# the same bytes.
 package: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALL_TARGETS)
 	cd $(BUILD) && cpack -G DEB

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ make cmake pkg-config libglfw3-dev libglew-dev libglm-dev libassimp-dev
   libfreeimage-dev libstb-dev zlib1g-dev xvfb xauth libgl1-mesa-dri
-  libgtest-dev xdotool glslang-tools dpkg-dev file)
+  libgtest-dev xdotool glslang-tools dpkg-dev file lintian appstream groff-base)
 # Optional tools: the fuzz target needs clang with its runtime.
 if [ "${VELMORA_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Builds the Debian package into a scratch folder and checks its control fields and file list:
-# the launcher, the binary, the desktop entry, the icon and every data file of the run folder,
-# all owned by root, and dependencies on the runtime libraries only.
+# Builds the Debian package twice into a scratch folder and checks it: the same bytes both times,
+# its control fields and file list laid out as Debian lays out games, all owned by root,
+# dependencies on the runtime libraries the game calls only, a binary without build paths, a
+# manual page groff renders without warnings, AppStream metadata that validates, and nothing
+# Debian's package checker reports.
 # Usage: check_package.sh BUILD_DIR CPACK OUTPUT_DIR
 set -euo pipefail
 build=$1 cpack=$2 out=$3
+source=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$out"
 mkdir -p "$out"
-if ! (cd "$build" && "$cpack" -G DEB -B "$out") >"$out/cpack.log" 2>&1; then
-  cat "$out/cpack.log"
-  exit 1
-fi
-debs=("$out"/velmora_*_"$(dpkg --print-architecture)".deb)
+for run in first second; do
+  if ! (cd "$build" && "$cpack" -G DEB -B "$out/$run") >"$out/cpack.log" 2>&1; then
+    cat "$out/cpack.log"
+    exit 1
+  fi
+done
+debs=("$out"/first/velmora_*_"$(dpkg --print-architecture)".deb)
 if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-  echo "FAIL: not one .deb in $out"
-  ls "$out"
+  echo "FAIL: not one .deb in $out/first"
+  ls "$out/first"
   exit 1
 fi
 deb=${debs[0]}
@@ -24,14 +29,18 @@ fail() {
   failed=1
 }
 
+cmp "$deb" "$out/second/$(basename "$deb")" || fail "two packages of the same tree differ"
 [ "$(dpkg-deb -f "$deb" Package)" = velmora ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section"
 
 # The file list, written out here rather than read from the install rules.
 expected=$(
-  printf '%s\n' ./usr/bin/velmora ./usr/lib/velmora/velmora \
-    ./usr/share/applications/velmora.desktop ./usr/share/icons/hicolor/128x128/apps/velmora.png
-  (cd "$build/run" && find . -type f ! -path ./velmora) | sed 's|^\./|./usr/share/velmora/|'
+  printf '%s\n' ./usr/games/velmora ./usr/libexec/velmora/velmora \
+    ./usr/share/applications/velmora.desktop ./usr/share/icons/hicolor/128x128/apps/velmora.png \
+    ./usr/share/metainfo/org.example.velmora.metainfo.xml ./usr/share/man/man6/velmora.6.gz \
+    ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz \
+    ./usr/share/lintian/overrides/velmora
+  (cd "$build/run" && find . -type f ! -path ./velmora) | sed 's|^\./|./usr/share/games/velmora/|'
 )
 listing=$(dpkg-deb -c "$deb")
 actual=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing")
@@ -40,18 +49,50 @@ if ! diff <(sort <<<"$expected") <(sort <<<"$actual"); then
 fi
 awk '$2 != "root/root" {print "FAIL: not owned by root: " $0; bad = 1} END {exit bad}' \
   <<<"$listing" || failed=1
-grep -q '^-rwxr-xr-x .* \./usr/bin/velmora$' <<<"$listing" || fail "launcher not executable"
+grep -q '^-rwxr-xr-x .* \./usr/games/velmora$' <<<"$listing" || fail "launcher not executable"
 
-# Every library the game links comes from its runtime package, and no build package is named.
+# Every library the game links comes from its runtime package, no build package is named, and
+# none that the game links without calling it (libGLX through OpenGL, libdraco through Assimp).
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(sed 's/ *([^)]*)//g; s/ *| */\n/g; s/, /\n/g' <<<"$depends")
-for package in libc6 libstdc++6 libglfw3 libglew2.2 libassimp5 libfreeimage3; do
+for package in libc6 libstdc++6 libglfw3 libglew2.2 libassimp5 libfreeimage3 libopengl0 \
+  libstb0; do
   grep -qxF "$package" <<<"$names" || fail "no dependency on $package: $depends"
 done
-if grep -Eq -- '-dev$|^cmake$|^g\+\+|gtest|^xvfb$|^xdotool$' <<<"$names"; then
-  fail "a build or test package among the dependencies: $depends"
+if grep -Eq -- '-dev$|^cmake$|^g\+\+|gtest|^xvfb$|^xdotool$|^libglx0$|^libdraco' <<<"$names"; then
+  fail "a build, test or unused package among the dependencies: $depends"
+fi
+
+tree=$out/tree
+dpkg-deb -x "$deb" "$tree"
+binary=$tree/usr/libexec/velmora/velmora
+unused=$(ldd -u -r "$binary" 2>&1) || fail "linked without being used: $unused"
+# Neither in the package nor in the debug information its build ID is computed from, so the
+# package is the same bytes whichever folder it is built in.
+if grep -aqF -e "$build" -e "$source" "$binary" "$build/run/velmora"; then
+  fail "the binary holds a build path"
+fi
+for gz in "$tree"/usr/share/man/man6/velmora.6.gz "$tree"/usr/share/doc/velmora/changelog.gz; do
+  if file -b "$gz" | grep -Eq 'was "|last modified'; then
+    fail "${gz#"$tree"} keeps a file name or time stamp: $(file -b "$gz")"
+  fi
+done
+warnings=$(zcat "$tree/usr/share/man/man6/velmora.6.gz" | groff -man -ww -z 2>&1)
+[ -z "$warnings" ] || fail "manual page: $warnings"
+appstreamcli validate --no-net --pedantic "$tree"/usr/share/metainfo/*.metainfo.xml \
+  >"$out/appstream.log" 2>&1 || fail "AppStream metadata: $(cat "$out/appstream.log")"
+
+# Debian's checker reports nothing at all, information and experimental tags included, but for
+# unfortified functions: whether the compiler could fortify any call depends on the code, so that
+# tag comes and goes with it although the build always fortifies.
+lintian --pedantic --display-info --display-experimental --fail-on error,warning "$deb" \
+  >"$out/lintian.log" 2>&1 || fail "lintian reports errors or warnings, or did not run"
+grep -v 'root privileges' "$out/lintian.log" || true
+if grep -E '^[A-Z]: ' "$out/lintian.log" | grep -Ev ': hardening-no-fortify-functions( |$)' |
+  grep -q .; then
+  fail "lintian reports the tags above"
 fi
 if [ $failed -eq 0 ]; then
-  echo "$(basename "$deb"): $(wc -l <<<"$actual") files; Depends: $depends"
+  echo "$(basename "$deb"): $(wc -l <<<"$actual") files, the same bytes twice; Depends: $depends"
 fi
 exit $failed

@@ -1,6 +1,7 @@
 // The game as `make install` lays it out, staged under a scratch DESTDIR with the prefix /usr: the
-// data of the run folder under share/velmora, the binary in lib/velmora, the desktop entry and its
-// icon, and the launcher bin/velmora started from another folder as a player starts it.
+// data of the run folder under share/games/velmora, the binary in libexec/velmora, the desktop
+// entry and its icon, and the launcher games/velmora started from another folder as a player
+// starts it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -60,7 +61,7 @@ struct ElsewhereFolder {
 ProcessOptions launcherOptions(const std::string& workDir,
                                const std::vector<std::string>& arguments) {
     ProcessOptions options;
-    options.args.push_back((prefix / "bin" / "velmora").string());
+    options.args.push_back((prefix / "games" / "velmora").string());
     options.args.insert(options.args.end(), arguments.begin(), arguments.end());
     options.workDir = workDir;
     return options;
@@ -70,15 +71,15 @@ TEST(InstalledTree, HoldsTheRunFolderDataTheBinaryAndTheDesktopEntry) {
     // The data folder is the run folder without its binary: the same files, the same bytes.
     std::set<std::string> runFiles = filesUnder(VELMORA_RUN_DIR);
     ASSERT_EQ(runFiles.erase("velmora"), 1u);
-    const fs::path data = prefix / "share" / "velmora";
+    const fs::path data = prefix / "share" / "games" / "velmora";
     EXPECT_EQ(filesUnder(data), runFiles);
     for (const std::string& file : runFiles) {
         EXPECT_EQ(bytesOf(data / file), bytesOf(fs::path(VELMORA_RUN_DIR) / file)) << file;
     }
 
-    EXPECT_TRUE(executable(prefix / "bin" / "velmora"));
-    EXPECT_TRUE(executable(prefix / "lib" / "velmora" / "velmora"));
-    EXPECT_EQ(bytesOf(prefix / "lib" / "velmora" / "velmora"), bytesOf(VELMORA_BINARY_PATH));
+    EXPECT_TRUE(executable(prefix / "games" / "velmora"));
+    EXPECT_TRUE(executable(prefix / "libexec" / "velmora" / "velmora"));
+    EXPECT_EQ(bytesOf(prefix / "libexec" / "velmora" / "velmora"), bytesOf(VELMORA_BINARY_PATH));
 
     // The game asks its questions in a terminal, so the menu entry starts one.
     const std::string entry = bytesOf(prefix / "share" / "applications" / "velmora.desktop");
