@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "support/GlContext.h"
 
@@ -50,6 +51,30 @@ int neighbourhoodDifference(const unsigned char* picture, const unsigned char* o
     return closest;
 }
 
+// The largest difference that a 2 x 2 block of pixels shares, each pixel's difference being the
+// larger of its two neighbourhood differences (both ways, so that a patch missing from the picture
+// shows as well as one added).
+int largestAreaDifference(const unsigned char* picture, const unsigned char* reference, int width,
+                          int height) {
+    std::vector<int> around(static_cast<size_t>(width) * height, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            around[static_cast<size_t>(y) * width + x] =
+                std::max(neighbourhoodDifference(picture, reference, width, height, x, y),
+                         neighbourhoodDifference(reference, picture, width, height, x, y));
+        }
+    }
+    int largest = 0;
+    for (int y = 0; y + 1 < height; ++y) {
+        for (int x = 0; x + 1 < width; ++x) {
+            const size_t at = static_cast<size_t>(y) * width + x;
+            largest = std::max(largest, std::min({around[at], around[at + 1], around[at + width],
+                                                  around[at + width + 1]}));
+        }
+    }
+    return largest;
+}
+
 }  // namespace
 
 PictureDifference comparePictures(const std::vector<unsigned char>& first,
@@ -72,16 +97,7 @@ PictureDifference compareWithReference(const std::vector<unsigned char>& picture
     PictureDifference difference;
     if (referenceWidth == width && referenceHeight == height && picture.size() >= pixels * 3) {
         difference = compare(picture.data(), expected, pixels);
-        // Both ways, so that a thin line missing from the picture shows as well as one added.
-        difference.largest = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                difference.largest = std::max(
-                    {difference.largest,
-                     neighbourhoodDifference(picture.data(), expected, width, height, x, y),
-                     neighbourhoodDifference(expected, picture.data(), width, height, x, y)});
-            }
-        }
+        difference.largest = largestAreaDifference(picture.data(), expected, width, height);
     }
     freePng(expected);
     return difference;
