@@ -14,8 +14,8 @@ MAKEFLAGS += --no-print-directory
 GAME_TARGETS    := velmora velmora_shaders velmora_data
 INSTALL_TARGETS := $(GAME_TARGETS) velmora_icon
 
-.PHONY: all deps configure build game run test test-asan asan bench soak fuzz clean format \
-	install package
+.PHONY: all deps configure build game run test test-asan test-zink asan bench soak fuzz clean \
+	format install package
 
 all: build
 
@@ -69,6 +69,14 @@ asan: deps
 
 test-asan: asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The OpenGL tests once more on a second driver, zink (OpenGL over Vulkan) on Mesa's software
+# Vulkan driver, so that a state, an order or a precision that only llvmpipe forgives shows.
+# VELMORA_GL_RENDERER makes each test program refuse a context on any other driver.
+test-zink: build
+	VELMORA_ZINK=1 bash scripts/install-deps.sh
+	cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=zink VELMORA_GL_RENDERER=zink \
+		ctest --output-on-failure -j $(JOBS) -R '^gl_'
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

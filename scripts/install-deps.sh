@@ -10,6 +10,10 @@ packages=(g++ make cmake pkg-config libglfw3-dev libglew-dev libglm-dev libassim
 if [ "${VELMORA_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
+# The second OpenGL driver of the tests, zink, runs on Mesa's software Vulkan driver.
+if [ "${VELMORA_ZINK:-0}" = 1 ]; then
+  packages+=(mesa-vulkan-drivers)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,15 +5,22 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <stb_image.h>
 #include <stb_image_write.h>
 
+#include "render/Assets.h"
 #include "render/GlDriver.h"
 #include "tools/gldebug/DebugContext.h"
 
+namespace {
+
+GLFWwindow* window = nullptr;
+
+}  // namespace
+
 GLFWwindow* testGlContext() {
-    static GLFWwindow* window = nullptr;
     if (window != nullptr) {
         return window;
     }
@@ -40,8 +47,41 @@ GLFWwindow* testGlContext() {
     }
     while (glGetError() != GL_NO_ERROR) {
     }
+    refuseOtherDriver();
     installDebugOutput();
     return window;
+}
+
+void refuseOtherDriver() {
+    const char* wanted = std::getenv("VELMORA_GL_RENDERER");
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (wanted != nullptr && (renderer == nullptr || std::strstr(renderer, wanted) == nullptr)) {
+        std::fprintf(stderr, "the OpenGL renderer is %s, not %s\n",
+                     renderer != nullptr ? renderer : "unknown", wanted);
+        std::abort();
+    }
+}
+
+void closeGlContexts() {
+    // Asked without the game's error callback, which would print the refusal of an ended window
+    // system; an error left from earlier is dropped first so that only this question's is read.
+    const GLFWerrorfun callback = glfwSetErrorCallback(nullptr);
+    glfwGetError(nullptr);
+    glfwGetCurrentContext();
+    const bool started = glfwGetError(nullptr) != GLFW_NOT_INITIALIZED;
+    glfwSetErrorCallback(callback);
+    if (!started) {
+        window = nullptr;
+        return;
+    }
+    // The game's objects belong to the context its hidden start made current; an emptied owner
+    // holds nothing, so a test that released them already loses nothing here.
+    if (glfwGetCurrentContext() != nullptr) {
+        releaseAssets();
+        glFinish();
+    }
+    glfwTerminate();
+    window = nullptr;
 }
 
 void readPixelsRgb(int width, int height, unsigned char* out) {

@@ -7,6 +7,18 @@ struct GLFWwindow;
 // display run under Xvfb.
 GLFWwindow* testGlContext();
 
+// Ends the program when VELMORA_GL_RENDERER names a driver and the current context's renderer
+// string does not hold it, so that tests meant for a second driver cannot pass on the first one
+// unnoticed (Mesa may fall back to another driver when the one asked for cannot start).
+void refuseOtherDriver();
+
+// Ends what the test program opened, while the process can still wait for the driver: the game's
+// rendering objects while their context is current, then every window and the window system. A
+// driver that compiles shaders on its own threads (zink on lavapipe) may otherwise still be at
+// work when the process's exit tears it down. Does nothing when the window system is not started
+// (never, or a test ended it already).
+void closeGlContexts();
+
 // Reads the colour buffer of the current framebuffer (bottom row first, RGB).
 void readPixelsRgb(int width, int height, unsigned char* out);
 

@@ -1,12 +1,13 @@
 // Linked into every GL test program: its contexts, the game's hidden start and the shared test
 // context alike, are debug contexts, and a failing debug message (an error, undefined or
 // unportable behaviour, high or medium severity) fails the test whose OpenGL call caused it. The
-// other messages are listed when the program ends.
+// other messages are listed when the program ends, after its windows and contexts are closed.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "app/Game.h"
+#include "support/GlContext.h"
 #include "tools/gldebug/DebugContext.h"
 
 namespace {
@@ -16,6 +17,7 @@ void failRunningTest(const char* description) {
 }
 
 void startDebugOutput() {
+    refuseOtherDriver();
     installDebugOutput();
 }
 
@@ -26,6 +28,7 @@ public:
         hiddenStartHooks = {requestDebugContext, startDebugOutput};
     }
     void TearDown() override {
+        closeGlContexts();
         printDebugMessages(stdout);
         std::fflush(stdout);
     }
