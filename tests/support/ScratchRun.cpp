@@ -83,31 +83,20 @@ ProcessOptions ScratchRun::gameOptions(const std::vector<std::string>& arguments
     return options;
 }
 
-const char* faultName(FileFault fault) {
-    const char* const names[] = {"Missing", "Empty", "Truncated", "Garbage", "Folder"};
-    return names[static_cast<int>(fault)];
-}
-
-void breakFile(const ScratchRun& run, const std::string& relative, FileFault fault) {
+void breakFile(const ScratchRun& run, const std::string& relative, const std::string& fault) {
     const std::string whole = ScratchRun::original(relative);
     std::error_code ignored;
-    switch (fault) {
-        case FileFault::missing:
-            fs::remove_all(run.file(relative), ignored);
-            break;
-        case FileFault::empty:
-            run.write(relative, "");
-            break;
-        case FileFault::truncated:
-            run.write(relative, whole.substr(0, whole.size() / 2));
-            break;
-        case FileFault::garbage:
-            run.write(relative, garbageBytes(4096));
-            break;
-        case FileFault::folder:
-            fs::remove_all(run.file(relative), ignored);
-            fs::create_directory(run.file(relative));
-            break;
+    fs::remove_all(run.file(relative), ignored);
+    if (fault == "folder") {
+        fs::create_directory(run.file(relative));
+    } else if (fault == "empty" || fault == "truncated") {
+        run.write(relative, whole.substr(0, fault == "empty" ? 0 : whole.size() / 2));
+    } else if (fault == "garbage") {
+        run.write(relative, garbageBytes(4096));
+    } else if (fault == "pixmap") {
+        run.write(relative, std::string("P6\n1 1\n255\n") + "\x10\x20\x30");
+    } else if (fault != "missing") {
+        run.write(relative, ScratchRun::original(fault));
     }
 }
 

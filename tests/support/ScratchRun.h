@@ -28,22 +28,11 @@ private:
     std::string path_;
 };
 
-// The ways a data file goes bad on a player's disk.
-enum class FileFault {
-    missing,
-    empty,
-    // The first half of the original.
-    truncated,
-    // Fixed pseudo-random bytes, the same in every run.
-    garbage,
-    // A folder where the file should be.
-    folder,
-};
-
-const char* faultName(FileFault fault);
-
-// Applies the fault to a file of the copy.
-void breakFile(const ScratchRun& run, const std::string& relative, FileFault fault);
+// Breaks a file of the copy the way a data file goes bad on a player's disk: "missing", "empty",
+// "truncated" (its first half), "garbage" (fixed pseudo-random bytes, the same in every run),
+// "folder" (a folder in its place), "pixmap" (a binary pixmap, which no data of ours is saved as),
+// or the name of another data file, whose bytes take its place.
+void breakFile(const ScratchRun& run, const std::string& relative, const std::string& fault);
 
 // The console output of a game run without what a healthy run writes anyway: the dialogue's
 // prompts and the statistics lines. What is left is one entry per line.
