@@ -23,36 +23,13 @@
 #include "render/Mesh.h"
 #include "render/Shader.h"
 #include "support/GlContext.h"
+#include "support/ScratchRun.h"
 
 namespace fixture {
 
-// A fresh folder under the system temp folder, removed when the object goes away.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string name = (std::filesystem::temp_directory_path() / "velmora-XXXXXX").string();
-        if (mkdtemp(name.data()) != nullptr) {
-            path_ = name;
-        }
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-    // Writes text into a file below the folder, creating sub-folders; returns the full path.
-    std::string write(const std::string& name, const std::string& text) const {
-        const std::string full = file(name);
-        std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-        std::ofstream(full, std::ios::binary) << text;
-        return full;
-    }
-
-private:
-    std::string path_;
+// A fresh empty folder, removed when the object goes away.
+struct ScratchDir : ScratchRun {
+    ScratchDir() : ScratchRun(false) {}
 };
 
 struct Rgb {

@@ -6,11 +6,11 @@
 #include "support/Process.h"
 
 // A private copy of the game's run directory (shaders, Meshes/, Textures/), so a test can break
-// one data file and start the real binary on it without touching the shared data. Removed with
-// the object.
+// one data file and start the real binary on it without touching the shared data; or, without the
+// game's data, an empty folder. Removed with the object.
 class ScratchRun {
 public:
-    ScratchRun();
+    explicit ScratchRun(bool withGameData = true);
     ~ScratchRun();
     ScratchRun(const ScratchRun&) = delete;
     ScratchRun& operator=(const ScratchRun&) = delete;
@@ -19,7 +19,8 @@ public:
     std::string file(const std::string& relative) const { return path_ + "/" + relative; }
     // The bytes of a file of the pristine run directory.
     static std::string original(const std::string& relative);
-    void write(const std::string& relative, const std::string& bytes) const;
+    // Writes the file (and the folders it lies in) in place of what was there; returns its path.
+    std::string write(const std::string& relative, const std::string& bytes) const;
 
     // The game binary started with this copy as its working directory.
     ProcessOptions gameOptions(const std::vector<std::string>& arguments = {}) const;
