@@ -228,7 +228,7 @@ TEST_F(TextureTest, SamplingModesSetTheSixFilterPairs) {
     glDeleteTextures(1, &id);
 }
 
-TEST_F(TextureTest, CubeMapFacesOfAnyChannelCountAndWidthUploadIntact) {
+TEST_F(TextureTest, SkyBoxFacesOfAnyChannelCountAndWidthUploadIntactOnUnitZero) {
     const int channels[6] = {1, 2, 3, 4, 3, 3};
     const int sizes[6] = {5, 3, 5, 7, 4, 1};
     std::vector<std::string> paths;
@@ -236,13 +236,15 @@ TEST_F(TextureTest, CubeMapFacesOfAnyChannelCountAndWidthUploadIntact) {
         paths.push_back(dir.file("face" + std::to_string(f) + ".png"));
         writePattern(paths.back(), channels[f], sizes[f], sizes[f]);
     }
+    // The sky box's cube map: the reflection pass that follows samples it from unit 0, whichever
+    // unit was active.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-    unsigned int cubemap = 0;
-    EXPECT_EQ(fixture::stdoutOf([&] { cubemap = loadCubemap(paths); }), "");
+    glActiveTexture(GL_TEXTURE3);
+    EXPECT_EQ(fixture::stdoutOf([&] { drawSkybox(paths); }), "");
     EXPECT_EQ(fixture::queried(glGetIntegerv, GL_UNPACK_ALIGNMENT), 2) << "the caller's is kept";
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-
-    glBindTexture(GL_TEXTURE_CUBE_MAP, cubemap);
+    EXPECT_EQ(fixture::queried(glGetIntegerv, GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    ASSERT_NE(fixture::queried(glGetIntegerv, GL_TEXTURE_BINDING_CUBE_MAP), 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int f = 0; f < 6; ++f) {
         // Read back in the order the faces were uploaded in, top row first.
@@ -283,17 +285,6 @@ TEST_F(TextureTest, CubeMapReportsEveryFaceThatFailsAndDecodesOnlyTheFormatsWeSh
     for (GLenum face : {GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_POSITIVE_Y}) {
         EXPECT_EQ(fixture::queried(glGetTexLevelParameteriv, face, 0, GL_TEXTURE_WIDTH), 2);
     }
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-}
-
-// The reflection pass that follows samples the sky from unit 0, whichever unit was active.
-TEST_F(TextureTest, SkyboxLeavesTheCubeMapOnUnitZero) {
-    const std::string face = dir.file("sky.png");
-    writePattern(face, 3, 1, 1);
-    glActiveTexture(GL_TEXTURE3);
-    drawSkybox(std::vector<std::string>(6, face));
-    EXPECT_EQ(fixture::queried(glGetIntegerv, GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    EXPECT_NE(fixture::queried(glGetIntegerv, GL_TEXTURE_BINDING_CUBE_MAP), 0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
