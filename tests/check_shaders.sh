@@ -7,40 +7,25 @@ validator=$1
 shaders=$2
 status=0
 
-stage_of() {
-    case "$1" in
-        *Ver | *ver | EMVshader) echo vert ;;
-        *Frag | *frag | EMFshader) echo frag ;;
-        *) echo "" ;;
-    esac
-}
-
 validate() {  # file, stage
     local output
-    output=$("$validator" -S "$2" "$1" 2>&1)
-    local rc=$?
-    if [ $rc -ne 0 ] || grep -q -E 'ERROR|WARNING' <<<"$output"; then
-        echo "$(basename "$1") ($2): rejected"
-        echo "$output"
-        return 1
-    fi
-    return 0
+    output=$("$validator" -S "$2" "$1" 2>&1) && ! grep -q -E 'ERROR|WARNING' <<<"$output" && return 0
+    echo "$(basename "$1") ($2): rejected"
+    echo "$output"
+    return 1
 }
 
 count=0
-for file in "$shaders"/*; do
-    name=$(basename "$file")
-    stage=$(stage_of "$name")
-    if [ -z "$stage" ]; then
-        echo "$name: no stage for this name"
-        status=1
-        continue
-    fi
-    validate "$file" "$stage" || status=1
-    count=$((count + 1))
-done
 for name in TextureVer TextureFrag Shadow_depth_ver Shadow_depth_frag EMVshader EMFshader; do
     [ -f "$shaders/$name" ] || { echo "$name: missing"; status=1; }
+done
+for file in "$shaders"/*; do
+    case "$(basename "$file")" in
+        *Ver | *ver | EMVshader) validate "$file" vert || status=1 ;;
+        *Frag | *frag | EMFshader) validate "$file" frag || status=1 ;;
+        *) echo "$(basename "$file"): no stage for this name"; status=1; continue ;;
+    esac
+    count=$((count + 1))
 done
 
 # The validator must refuse what a strict 3.30 compiler refuses: a binding layout is 4.20.

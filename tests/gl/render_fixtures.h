@@ -5,49 +5,31 @@
 
 #include <GL/glew.h>
 #include <glm/glm.hpp>
+#include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "render/Mesh.h"
 #include "render/Shader.h"
 #include "support/GlContext.h"
+#include "support/ScratchRun.h"
 
 namespace fixture {
 
-// A fresh folder under the system temp folder, removed when the object goes away.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string name = (std::filesystem::temp_directory_path() / "velmora-XXXXXX").string();
-        if (mkdtemp(name.data()) != nullptr) {
-            path_ = name;
-        }
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-    // Writes text into a file below the folder, creating sub-folders; returns the full path.
-    std::string write(const std::string& name, const std::string& text) const {
-        const std::string full = file(name);
-        std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-        std::ofstream(full, std::ios::binary) << text;
-        return full;
-    }
-
-private:
-    std::string path_;
+// A fresh empty folder, removed when the object goes away.
+struct ScratchDir : ScratchRun {
+    ScratchDir() : ScratchRun(false) {}
 };
 
 struct Rgb {
@@ -108,6 +90,73 @@ std::string stdoutOf(Call call) {
     return testing::internal::GetCapturedStdout();
 }
 
+// A texture of one texel of the colour, sampled as nearest, on each face of its kind (a 2D texture
+// or a cube map), left bound to the active unit.
+inline GLuint solidTexture(unsigned char r, unsigned char g, unsigned char b,
+                           GLenum kind = GL_TEXTURE_2D) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(kind, id);
+    const unsigned char texel[4] = {r, g, b, 255};
+    for (GLenum face = 0; face < (kind == GL_TEXTURE_2D ? 1u : 6u); ++face) {
+        glTexImage2D(kind == GL_TEXTURE_2D ? kind : GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0,
+                     GL_RGB8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
+    glTexParameteri(kind, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(kind, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return id;
+}
+
+// The minifying and magnifying filters of the 2D texture.
+inline std::pair<GLint, GLint> filtersOf(GLuint id) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    const std::pair<GLint, GLint> filters = {
+        queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER),
+        queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER)};
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return filters;
+}
+
+// Two triangles over the whole viewport, every corner with the normal.
+inline std::vector<Vertex> screenQuad(const glm::vec3& normal = glm::vec3(0.0f)) {
+    std::vector<Vertex> corners(4);
+    const glm::vec2 at[4] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        corners[i] = {glm::vec3(at[i], 0.0f), normal, 0.5f * (at[i] + glm::vec2(1.0f)), {}};
+    }
+    return corners;
+}
+inline const std::vector<unsigned int> quadIndices = {0, 1, 2, 0, 2, 3};
+
+// What the lit programs are given: the house's light, the torch's place, direction and the three
+// angles of its cone, the viewer's place, and the light-space, view and projection matrices. The
+// object and light colours, the specular power and the shadow filtering are the game's.
+struct Lighting {
+    float visibility;
+    glm::vec3 lightPos, viewPos, direction;
+    float angles[3];
+    glm::mat4 lightSpace, view, projection;
+};
+
+inline void uploadLighting(GLuint program, const Lighting& l) {
+    const auto at = [program](const char* name) { return glGetUniformLocation(program, name); };
+    glUseProgram(program);
+    glUniform1f(at("visibility"), l.visibility);
+    glUniform3f(at("objectColor"), 1.0f, 0.5f, 0.31f);
+    glUniform3f(at("lightColor"), 1.0f, 1.0f, 1.0f);
+    glUniform3fv(at("lightPos"), 1, glm::value_ptr(l.lightPos));
+    glUniform3fv(at("viewPos"), 1, glm::value_ptr(l.viewPos));
+    glUniform3fv(at("direction"), 1, glm::value_ptr(l.direction));
+    glUniform1f(at("cutOff"), std::cos(l.angles[0]));
+    glUniform1f(at("cutOff2"), std::cos(l.angles[1]));
+    glUniform1f(at("cutOff3"), std::cos(l.angles[2]));
+    glUniform1f(at("power"), 32.0f);
+    glUniform1i(at("pcf"), 1);
+    glUniformMatrix4fv(at("M_VL_PL_L"), 1, GL_FALSE, glm::value_ptr(l.lightSpace));
+    glUniformMatrix4fv(at("view"), 1, GL_FALSE, glm::value_ptr(l.view));
+    glUniformMatrix4fv(at("projection"), 1, GL_FALSE, glm::value_ptr(l.projection));
+}
+
 // A small OBJ with one textured quad per named material, and its material library.
 inline std::string quadObj(const std::string& mtlName, const std::vector<std::string>& materials) {
     std::string text = "mtllib " + mtlName + "\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
@@ -150,24 +199,19 @@ public:
     // The picture as RGB, top row first.
     std::vector<unsigned char> picture() const {
         const size_t row = static_cast<size_t>(width_) * 3;
-        std::vector<unsigned char> bottomFirst(row * height_);
-        readPixelsRgb(width_, height_, bottomFirst.data());
-        std::vector<unsigned char> topFirst;
-        for (int y = height_ - 1; y >= 0; --y) {
-            topFirst.insert(topFirst.end(), bottomFirst.begin() + y * row,
-                            bottomFirst.begin() + (y + 1) * row);
+        std::vector<unsigned char> pixels(row * height_);
+        readPixelsRgb(width_, height_, pixels.data());
+        for (int y = 0; y < height_ / 2; ++y) {
+            std::swap_ranges(pixels.begin() + y * row, pixels.begin() + (y + 1) * row,
+                             pixels.end() - (y + 1) * row);
         }
-        return topFirst;
+        return pixels;
     }
     // Every pixel's red, green and blue as floats, bottom row first.
     std::vector<glm::vec3> floats() const {
-        std::vector<float> rgba(static_cast<size_t>(width_) * height_ * 4);
-        glReadPixels(0, 0, width_, height_, GL_RGBA, GL_FLOAT, rgba.data());
-        std::vector<glm::vec3> result;
-        for (size_t i = 0; i < rgba.size(); i += 4) {
-            result.emplace_back(rgba[i], rgba[i + 1], rgba[i + 2]);
-        }
-        return result;
+        std::vector<glm::vec3> pixels(static_cast<size_t>(width_) * height_);
+        glReadPixels(0, 0, width_, height_, GL_RGB, GL_FLOAT, pixels.data());
+        return pixels;
     }
 
 private:

@@ -21,25 +21,9 @@
 
 namespace {
 
-unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b) {
-    const unsigned char texel[4] = {r, g, b, 255};
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return id;
-}
-
-// Two triangles covering the whole viewport.
-std::vector<Vertex> screenQuad() {
-    std::vector<Vertex> vertices(4);
-    for (int i = 0; i < 4; ++i) {
-        vertices[i].position = {i == 1 || i == 2 ? 1.0f : -1.0f, i < 2 ? -1.0f : 1.0f, 0.0f};
-    }
-    return vertices;
-}
-const std::vector<unsigned int> quadIndices = {0, 1, 2, 0, 2, 3};
+using fixture::quadIndices;
+using fixture::screenQuad;
+using fixture::solidTexture;
 
 // Draws into a small black target.
 class MeshTest : public fixture::GlTest {
@@ -83,10 +67,7 @@ TEST_F(MeshTest, SamplersAreNamedPerTypeUnitsCountFromZeroAndAreEmptiedAfterTheD
         EXPECT_EQ(fixture::queried(glGetIntegerv, GL_TEXTURE_BINDING_2D), 0) << unit;
     }
     // The sampling options of the draw were applied to each texture.
-    glBindTexture(GL_TEXTURE_2D, blue);
-    EXPECT_EQ(fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER),
-              GL_NEAREST_MIPMAP_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(fixture::filtersOf(blue).first, GL_NEAREST_MIPMAP_NEAREST);
 }
 
 // A texture shared by two meshes takes each draw's options, whichever mesh drew it last and however
@@ -99,25 +80,16 @@ TEST_F(MeshTest, EveryDrawLeavesItsSamplingOptionsOnSharedTextures) {
     Mesh second(screenQuad(), quadIndices, {Texture{shared, "texture_diffuse", {}}},
                 &samplerShader());
     glUseProgram(program);
-    const auto filters = [shared] {
-        glBindTexture(GL_TEXTURE_2D, shared);
-        const GLint min =
-            fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER);
-        const GLint mag =
-            fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        return std::make_pair(min, mag);
-    };
     const std::pair<GLint, GLint> nearestMipmapped{GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST};
     const std::pair<GLint, GLint> linear{GL_LINEAR, GL_LINEAR};
     first.draw(true, true, true, program);
-    EXPECT_EQ(filters(), nearestMipmapped);
+    EXPECT_EQ(fixture::filtersOf(shared), nearestMipmapped);
     second.draw(false, false, false, program);
-    EXPECT_EQ(filters(), linear);
+    EXPECT_EQ(fixture::filtersOf(shared), linear);
     first.draw(true, true, true, program);
-    EXPECT_EQ(filters(), nearestMipmapped);
+    EXPECT_EQ(fixture::filtersOf(shared), nearestMipmapped);
     first.draw(false, false, false);
-    EXPECT_EQ(filters(), linear);
+    EXPECT_EQ(fixture::filtersOf(shared), linear);
 }
 
 TEST_F(MeshTest, UnderAnotherProgramTheSamplerIsThatProgramsOwn) {

@@ -115,28 +115,17 @@ TEST_F(SceneTest, LitTexturedShadowedBoxMatchesTheReferencePicture) {
         target.bind();
         glClearColor(0.02f, 0.02f, 0.03f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glUseProgram(main.programId);
-        const auto at = [&](const char* name) {
-            return glGetUniformLocation(main.programId, name);
-        };
         glActiveTexture(GL_TEXTURE1);
         glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
-        glUniform1i(at("shadowMap"), 1);
-        glUniform1i(at("pcf"), 1);
-        glUniformMatrix4fv(at("M_VL_PL_L"), 1, GL_FALSE, glm::value_ptr(biasMatrix * lightSpace()));
-        glUniform1f(at("visibility"), visibility);
-        glUniform3f(at("objectColor"), 1.0f, 0.5f, 0.31f);
-        glUniform3f(at("lightColor"), 1.0f, 1.0f, 1.0f);
-        glUniform3fv(at("lightPos"), 1, glm::value_ptr(lightPosition));
-        glUniform3fv(at("viewPos"), 1, glm::value_ptr(eye));
-        glUniform3fv(at("direction"), 1, glm::value_ptr(lightDirection));
-        glUniform1f(at("cutOff"), std::cos(0.5323254f));
-        glUniform1f(at("cutOff2"), std::cos(0.1308997f));
-        glUniform1f(at("cutOff3"), std::cos(0.0610865f));
-        glUniform1f(at("power"), 32.0f);
-        glUniformMatrix4fv(at("view"), 1, GL_FALSE, glm::value_ptr(view));
-        glUniformMatrix4fv(at("projection"), 1, GL_FALSE,
-                           glm::value_ptr(sceneProjection(width, height)));
+        fixture::uploadLighting(main.programId, {visibility,
+                                                 lightPosition,
+                                                 eye,
+                                                 lightDirection,
+                                                 {0.5323254f, 0.1308997f, 0.0610865f},
+                                                 biasMatrix * lightSpace(),
+                                                 view,
+                                                 sceneProjection(width, height)});
+        glUniform1i(glGetUniformLocation(main.programId, "shadowMap"), 1);
         drawModels(main);
 
         return target.picture();

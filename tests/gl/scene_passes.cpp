@@ -39,14 +39,10 @@ namespace {
 
 // One upload seen by the recorder: the model matrix of a draw, or the specular power.
 struct Upload {
-    GLuint program = 0;
     bool isPower = false;
     glm::mat4 matrix{1.0f};
     // The vertex array the draw after the upload used.
     GLuint vao = 0;
-    bool operator==(const Upload& other) const {
-        return program == other.program && isPower == other.isPower && matrix == other.matrix;
-    }
 };
 
 std::vector<Upload> uploads;
@@ -54,6 +50,9 @@ bool recording = false;
 PFNGLUNIFORMMATRIX4FVPROC realUniformMatrix4fv = nullptr;
 PFNGLUNIFORM1FPROC realUniform1f = nullptr;
 PFNGLBINDVERTEXARRAYPROC realBindVertexArray = nullptr;
+// Whether the shadow pass found its depth target holding nothing yet (every texel at the far
+// plane) at its first draw.
+bool clearedAtFirstDraw = false;
 
 GLuint currentProgram() {
     GLint program = 0;
@@ -65,7 +64,13 @@ void APIENTRY recordMatrix(GLint location, GLsizei count, GLboolean transpose,
                            const GLfloat* value) {
     if (recording && location >= 0 &&
         location == glGetUniformLocation(currentProgram(), "tModel")) {
-        uploads.push_back({currentProgram(), false, glm::make_mat4(value)});
+        if (uploads.empty() && shadowPassActive) {
+            std::vector<float> depth(900 * 900, 0.0f);
+            glReadPixels(0, 0, 900, 900, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+            clearedAtFirstDraw =
+                std::all_of(depth.begin(), depth.end(), [](float d) { return d == 1.0f; });
+        }
+        uploads.push_back({false, glm::make_mat4(value)});
     }
     realUniformMatrix4fv(location, count, transpose, value);
 }
@@ -80,7 +85,7 @@ void APIENTRY recordVertexArray(GLuint vao) {
 
 void APIENTRY recordFloat(GLint location, GLfloat value) {
     if (recording && location >= 0 && location == glGetUniformLocation(currentProgram(), "power")) {
-        uploads.push_back({currentProgram(), true, glm::mat4(value)});
+        uploads.push_back({true, glm::mat4(value)});
     }
     realUniform1f(location, value);
 }
@@ -143,22 +148,19 @@ struct Drawn {
 
 // What every level draws first, in every pass, in this order.
 std::vector<Drawn> sharedList() {
-    return {{&houseModel, &houseTransform},
-            {&doorModel, &doorTransform8},
-            {&doorModel, &doorTransform2},
-            {&doorModel, &doorTransform4},
-            {&doorModel, &doorTransform3},
-            {&doorModel, &doorTransform9},
-            {&doorModel, &doorTransform6},
-            {&doorModel, &doorTransform5},
-            {&doorModel, &doorTransform1},
-            {&doorModel, &doorTransform7},
-            {&playerBodyModel, &playerBodyTransform},
-            {&flowerModel, &flowerTransform},
-            {&armModel, &armTransform2},
-            {&armModel, &armTransform1},
-            {&footModel, &footTransform2},
-            {&footModel, &footTransform1}};
+    std::vector<Drawn> list = {{&houseModel, &houseTransform}};
+    for (const glm::mat4* door :
+         {&doorTransform8, &doorTransform2, &doorTransform4, &doorTransform3, &doorTransform9,
+          &doorTransform6, &doorTransform5, &doorTransform1, &doorTransform7}) {
+        list.push_back({&doorModel, door});
+    }
+    list.insert(list.end(), {{&playerBodyModel, &playerBodyTransform},
+                             {&flowerModel, &flowerTransform},
+                             {&armModel, &armTransform2},
+                             {&armModel, &armTransform1},
+                             {&footModel, &footTransform2},
+                             {&footModel, &footTransform1}});
+    return list;
 }
 
 // The group each level (1 to 4) draws after them: its size, its first and its last object.
@@ -177,13 +179,13 @@ const LevelGroup levelGroups[] = {
 // The environment-mapped pass: the environment cube, and in level 4 the plate of set 1, the test
 // object and the labyrinth.
 std::vector<Drawn> reflectingList(int level) {
+    std::vector<Drawn> list = {{&envCubeModel, &envCubeTransform}};
     if (level == 4) {
-        return {{&envCubeModel, &envCubeTransform},
-                {&plate1Model, &plate1Transform},
-                {&testModel, &testTransform},
-                {&labyrinthModel, &labyrinthTransform}};
+        list.insert(list.end(), {{&plate1Model, &plate1Transform},
+                                 {&testModel, &testTransform},
+                                 {&labyrinthModel, &labyrinthTransform}});
     }
-    return {{&envCubeModel, &envCubeTransform}};
+    return list;
 }
 
 // What a pass drew, told apart by the vertex array of the model and the matrix uploaded for it.
@@ -249,48 +251,14 @@ TEST_F(ScenePasses, EveryPassDrawsItsLevelsListInOrderCulledOrNot) {
 }
 
 void expectNearMatrix(const glm::mat4& actual, const glm::mat4& expected) {
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            EXPECT_NEAR(actual[c][r], expected[c][r], 1e-5f) << c << " " << r;
-        }
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(glm::value_ptr(actual)[i], glm::value_ptr(expected)[i], 1e-5f) << i;
     }
-}
-
-// The state the shadow pass draws in, read at its first upload of a model matrix: framebuffer,
-// viewport, cull mode, depth test, polygon offset (on, factor, units), the pass flag, the program,
-// and whether the depth target holds nothing yet (every texel at the far plane).
-std::vector<float> shadowState;
-bool watchShadowDraw = false;
-PFNGLUNIFORMMATRIX4FVPROC uploadBeforeWatch = nullptr;
-
-void APIENTRY watchFirstUpload(GLint location, GLsizei count, GLboolean transpose,
-                               const GLfloat* value) {
-    if (watchShadowDraw && shadowState.empty() && location >= 0 &&
-        location == glGetUniformLocation(currentProgram(), "tModel")) {
-        GLint ints[6] = {0, 0, 0, 0, 0, 0};
-        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &ints[0]);
-        glGetIntegerv(GL_VIEWPORT, &ints[1]);
-        glGetIntegerv(GL_CULL_FACE_MODE, &ints[5]);
-        float offset[2] = {0.0f, 0.0f};
-        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &offset[0]);
-        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &offset[1]);
-        std::vector<float> depth(900 * 900, 0.0f);
-        glReadPixels(0, 0, 900, 900, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-        shadowState.assign(ints, ints + 6);
-        shadowState.insert(
-            shadowState.end(),
-            {float(glIsEnabled(GL_DEPTH_TEST)), float(glIsEnabled(GL_POLYGON_OFFSET_FILL)),
-             offset[0], offset[1], float(shadowPassActive), float(currentProgram()),
-             float(std::all_of(depth.begin(), depth.end(), [](float d) { return d == 1.0f; }))});
-    }
-    uploadBeforeWatch(location, count, transpose, value);
 }
 
 TEST_F(ScenePasses, ShadowPassDrawsInItsOwnTargetWithTheLightsView) {
     // A frame first, so the depth target holds the last frame's depths.
     renderer.renderFrame();
-    uploadBeforeWatch = __glewUniformMatrix4fv;
-    __glewUniformMatrix4fv = watchFirstUpload;
     const glm::mat4 expectedProjection(0.61736965f, 0.0f, 0.0f, 0.0f,  //
                                        0.0f, 0.61736965f, 0.0f, 0.0f,  //
                                        0.0f, 0.0f, -1.0001f, -1.0f,    //
@@ -305,36 +273,34 @@ TEST_F(ScenePasses, ShadowPassDrawsInItsOwnTargetWithTheLightsView) {
         playerCamera->front = glm::vec3(0.6f, -0.3f, -0.8f);
         spotLight->position =
             mode.testing ? glm::vec3(0.0f, 0.0f, 1.5f) : glm::vec3(-3.0f, 7.8f, -1.0f);
-        shadowState.clear();
-        watchShadowDraw = true;
-        renderShadowPass();
-        watchShadowDraw = false;
+        clearedAtFirstDraw = false;
+        record([] { renderShadowPass(); });
+        EXPECT_TRUE(clearedAtFirstDraw);
+        // The pass leaves its state for the main pass's set-up to undo: framebuffer, viewport,
+        // cull mode and program.
+        GLint state[7] = {0, 0, 0, 0, 0, 0, 0};
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &state[0]);
+        glGetIntegerv(GL_VIEWPORT, &state[1]);
+        glGetIntegerv(GL_CULL_FACE_MODE, &state[5]);
+        glGetIntegerv(GL_CURRENT_PROGRAM, &state[6]);
+        EXPECT_EQ(std::vector<GLint>(state, state + 7),
+                  std::vector<GLint>({GLint(shadowMapFbo), 0, 0, 900, 900, GL_FRONT,
+                                      GLint(depthShader->programId)}));
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_POLYGON_OFFSET_FILL));
+        EXPECT_TRUE(shadowPassActive);
         // The polygon offset is 9 times the larger of a half and the view's share along x, and
         // along z.
-        const std::vector<float> expectedState = {float(shadowMapFbo),
-                                                  0,
-                                                  0,
-                                                  900,
-                                                  900,
-                                                  GL_FRONT,
-                                                  1,
-                                                  1,
-                                                  9.0f * 0.6f,
-                                                  9.0f * 0.8f,
-                                                  1,
-                                                  float(depthShader->programId),
-                                                  1};
-        ASSERT_EQ(shadowState.size(), expectedState.size());
-        for (size_t i = 0; i < expectedState.size(); ++i) {
-            EXPECT_NEAR(shadowState[i], expectedState[i], 1e-5f) << i;
-        }
+        float offset[2] = {0.0f, 0.0f};
+        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &offset[0]);
+        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &offset[1]);
+        EXPECT_NEAR(offset[0], 9.0f * 0.6f, 1e-5f);
+        EXPECT_NEAR(offset[1], 9.0f * 0.8f, 1e-5f);
         const glm::mat4 expected =
             expectedProjection * glm::lookAt(spotLight->position,
                                              spotLight->position + mode.direction,
                                              glm::vec3(0.0f, 1.0f, 0.0f));
         expectNearMatrix(uniform<glm::mat4>(depthShader->programId, "lsm"), expected);
     }
-    __glewUniformMatrix4fv = uploadBeforeWatch;
     prepareMainPass();
     EXPECT_FALSE(shadowPassActive);
 }
@@ -386,16 +352,12 @@ TEST_F(ScenePasses, ProgramsReceiveTheLightingAndShadowUniforms) {
     const glm::mat4 lsm = uniform<glm::mat4>(depthShader->programId, "lsm");
     EXPECT_EQ(lsm, lightSpaceMatrix);
     expectNearMatrix(uniform<glm::mat4>(program, "M_VL_PL_L"), biasMatrix * lightSpaceMatrix);
-    GLint shadowUnit = -1;
-    glGetUniformiv(program, glGetUniformLocation(program, "shadowMap"), &shadowUnit);
-    EXPECT_EQ(shadowUnit, 1);
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 640);
-    EXPECT_EQ(viewport[3], 360);
-    GLint cullMode = 0;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cullMode);
-    EXPECT_EQ(cullMode, GL_BACK);
+    // The shadow map's unit, and the window's viewport and back-face culling mode back.
+    GLint state[6] = {0, 0, 0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, state);
+    glGetIntegerv(GL_CULL_FACE_MODE, &state[4]);
+    glGetUniformiv(program, glGetUniformLocation(program, "shadowMap"), &state[5]);
+    EXPECT_EQ(std::vector<GLint>(state + 2, state + 6), std::vector<GLint>({640, 360, GL_BACK, 1}));
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
 }
 

@@ -40,16 +40,9 @@ bool holdKeyUntil(ChildProcess& game, const std::string& window, const std::stri
 
 // "WIDTHxHEIGHT" from the window's geometry, or "" when it cannot be asked.
 std::string windowSize(const std::string& window) {
-    ProcessOptions query;
-    query.args = {"/usr/bin/xdotool", "getwindowgeometry", window};
-    const std::string out = runProcess(query, "", 20.0).out;
-    const std::string label = "Geometry: ";
-    const size_t at = out.find(label);
-    if (at == std::string::npos) {
-        return "";
-    }
-    const size_t end = out.find('\n', at);
-    return out.substr(at + label.size(), end == std::string::npos ? end : end - at - label.size());
+    const std::string out = xdotool({"getwindowgeometry", window});
+    const size_t at = out.find("Geometry: ");
+    return at == std::string::npos ? "" : out.substr(at + 10, out.find('\n', at) - at - 10);
 }
 
 }  // namespace
@@ -66,13 +59,11 @@ std::string xdotool(const std::vector<std::string>& arguments, double timeoutSec
     ProcessOptions options;
     options.args = {"/usr/bin/xdotool"};
     options.args.insert(options.args.end(), arguments.begin(), arguments.end());
-    ProcessResult result = runProcess(options, "", timeoutSeconds);
-    std::string out = result.out;
+    std::string out = runProcess(options, "", timeoutSeconds).out;
     while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) {
         out.pop_back();
     }
-    const size_t firstLineEnd = out.find('\n');
-    return firstLineEnd == std::string::npos ? out : out.substr(0, firstLineEnd);
+    return out;
 }
 
 PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy escape,
@@ -84,6 +75,7 @@ PlayedRun playUntilEscape(ChildProcess& game, double timeoutSeconds, EscapeBy es
     std::string window;
     while (window.empty() && Clock::now() < deadline && !game.ended()) {
         window = xdotool({"search", "--pid", std::to_string(game.pid())}, 10.0);
+        window = window.substr(0, window.find('\n'));
         if (window.empty()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }

@@ -12,7 +12,7 @@
 // The game binary in the shared run directory.
 ProcessOptions gameOptions(const std::vector<std::string>& arguments = {});
 
-// Runs xdotool and returns the first line of its output (trimmed); empty on failure.
+// Runs xdotool and returns its output without the trailing line end; empty on failure.
 std::string xdotool(const std::vector<std::string>& arguments, double timeoutSeconds = 20.0);
 
 // What a run that got its window came to.

@@ -98,33 +98,15 @@ void GameDriver::frame() {
 }
 
 void GameDriver::run(float seconds) {
-    if (!(frameSeconds_ > 0.0f)) {
-        return;
-    }
-    for (long i = std::lround(seconds / frameSeconds_); i > 0; --i) {
+    for (long i = frameSeconds_ > 0.0f ? std::lround(seconds / frameSeconds_) : 0; i > 0; --i) {
         frame();
     }
 }
 
-void GameDriver::press(int keyCode) {
-    queueKeyEvent(keyCode, pressAction);
-    frame();
-}
-
-void GameDriver::release(int keyCode) {
-    queueKeyEvent(keyCode, releaseAction);
-    frame();
-}
-
-void GameDriver::pressTogether(int firstKeyCode, int secondKeyCode) {
-    queueKeyEvent(firstKeyCode, pressAction);
-    queueKeyEvent(secondKeyCode, pressAction);
-    frame();
-}
-
-void GameDriver::tapInOnePoll(int keyCode) {
-    queueKeyEvent(keyCode, pressAction);
-    queueKeyEvent(keyCode, releaseAction);
+void GameDriver::events(std::initializer_list<std::pair<int, int>> keyActions) {
+    for (const auto& [keyCode, action] : keyActions) {
+        queueKeyEvent(keyCode, action);
+    }
     frame();
 }
 

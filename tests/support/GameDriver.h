@@ -1,15 +1,18 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
 #include "app/FrameLoop.h"
+#include "app/ScriptedWindow.h"
 
 // Collects everything written to std::cout while it lives.
 struct CoutCapture {
@@ -67,12 +70,14 @@ public:
     void run(float seconds);
 
     // Each queues its events and runs the frame that delivers them.
-    void press(int keyCode);
-    void release(int keyCode);
+    void press(int keyCode) { events({{keyCode, pressAction}}); }
+    void release(int keyCode) { events({{keyCode, releaseAction}}); }
     // Both press events in one poll: the second sees both keys held.
-    void pressTogether(int firstKeyCode, int secondKeyCode);
+    void pressTogether(int first, int second) {
+        events({{first, pressAction}, {second, pressAction}});
+    }
     // Press and release in one poll, as a quick tap or a tool sends them.
-    void tapInOnePoll(int keyCode);
+    void tapInOnePoll(int keyCode) { events({{keyCode, pressAction}, {keyCode, releaseAction}}); }
     // A left-button press and release.
     void click();
     // Press, a few frames, release, a few frames: a person's keystroke.
@@ -104,6 +109,8 @@ public:
 
 private:
     static inline RendererRecord record;
+    // Queues the key events, in order, and runs the frame that delivers them.
+    void events(std::initializer_list<std::pair<int, int>> keyActions);
     void holdWhile(const std::vector<int>& keyCodes, float stepLength,
                    const std::function<float()>& distanceLeft);
     std::ostringstream console_;

@@ -1,25 +1,51 @@
 #include "support/Process.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
-std::mutex outputMutex;
+
+// A fresh file for one of the child's output streams, open for writing.
+int scratchFile(std::string& path) {
+    path = (std::filesystem::temp_directory_path() / "velmora-out-XXXXXX").string();
+    return mkstemp(path.data());
 }
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Asks every 10 ms until the condition holds (true) or the time has passed (false).
+template <typename Condition>
+bool pollUntil(double seconds, Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        usleep(10000);
+    }
+    return true;
+}
+
+}  // namespace
 
 ChildProcess::ChildProcess(const ProcessOptions& options) {
     int inPipe[2] = {-1, -1};
-    int outPipe[2] = {-1, -1};
-    int errPipe[2] = {-1, -1};
-    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-        throw std::runtime_error("pipe failed");
+    const int outFd = scratchFile(outPath_);
+    const int errFd = scratchFile(errPath_);
+    if (pipe(inPipe) != 0 || outFd < 0 || errFd < 0) {
+        throw std::runtime_error("no pipe or output file");
     }
     // A child that exits early must not kill the test with SIGPIPE when input is still written.
     signal(SIGPIPE, SIG_IGN);
@@ -29,9 +55,9 @@ ChildProcess::ChildProcess(const ProcessOptions& options) {
     }
     if (pid_ == 0) {
         dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        for (int fd : {inPipe[0], inPipe[1], outFd, errFd}) {
             close(fd);
         }
         if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) {
@@ -51,41 +77,16 @@ ChildProcess::ChildProcess(const ProcessOptions& options) {
         execv(argv[0], argv.data());
         _exit(127);
     }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
+    for (int fd : {inPipe[0], outFd, errFd}) {
+        close(fd);
+    }
     inFd_ = inPipe[1];
-    outFd_ = outPipe[0];
-    errFd_ = errPipe[0];
-    reader_ = std::thread([this] {
-        pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
-        int open = 2;
-        char buffer[4096];
-        while (open > 0) {
-            if (poll(fds, 2, -1) < 0) {
-                break;
-            }
-            for (int i = 0; i < 2; ++i) {
-                if (fds[i].fd < 0 || fds[i].revents == 0) {
-                    continue;
-                }
-                const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-                if (n <= 0) {
-                    fds[i].fd = -1;
-                    --open;
-                    continue;
-                }
-                std::lock_guard<std::mutex> lock(outputMutex);
-                (i == 0 ? out_ : err_).append(buffer, static_cast<size_t>(n));
-            }
-        }
-    });
 }
 
 ChildProcess::~ChildProcess() {
-    if (!done_) {
-        wait(0.0);
-    }
+    wait(0.0);
+    std::remove(outPath_.c_str());
+    std::remove(errPath_.c_str());
 }
 
 void ChildProcess::writeInput(const std::string& text) {
@@ -107,26 +108,8 @@ void ChildProcess::closeInput() {
 }
 
 std::string ChildProcess::outSoFar() {
-    std::lock_guard<std::mutex> lock(outputMutex);
-    return out_;
+    return contents(outPath_);
 }
-
-namespace {
-
-// Asks every 10 ms until the condition holds (true) or the time has passed (false).
-template <typename Condition>
-bool pollUntil(double seconds, Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        usleep(10000);
-    }
-    return true;
-}
-
-}  // namespace
 
 bool ChildProcess::ended() {
     siginfo_t info{};
@@ -137,14 +120,7 @@ bool ChildProcess::ended() {
 
 bool ChildProcess::waitForOutput(const std::string& text, double timeoutSeconds) {
     const auto seen = [&] { return outSoFar().find(text) != std::string::npos; };
-    if (!pollUntil(timeoutSeconds, [&] { return seen() || ended(); })) {
-        return false;
-    }
-    // What it wrote before it ended may still be in the pipe.
-    if (!seen()) {
-        usleep(100000);
-    }
-    return seen();
+    return pollUntil(timeoutSeconds, [&] { return seen() || ended(); }) && seen();
 }
 
 bool ChildProcess::runningAfter(double seconds) {
@@ -156,32 +132,19 @@ ProcessResult ChildProcess::wait(double timeoutSeconds) {
         return result_;
     }
     closeInput();
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     int status = 0;
-    for (;;) {
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) {
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            result_.timedOut = true;
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            break;
-        }
-        usleep(10000);
+    if (!pollUntil(timeoutSeconds, [&] { return waitpid(pid_, &status, WNOHANG) == pid_; })) {
+        result_.timedOut = true;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
     }
-    reader_.join();
-    close(outFd_);
-    close(errFd_);
     if (WIFEXITED(status)) {
         result_.exitCode = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
         result_.termSignal = WTERMSIG(status);
     }
-    result_.out = out_;
-    result_.err = err_;
+    result_.out = contents(outPath_);
+    result_.err = contents(errPath_);
     done_ = true;
     return result_;
 }

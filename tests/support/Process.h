@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -51,11 +50,9 @@ public:
 private:
     int pid_ = -1;
     int inFd_ = -1;
-    int outFd_ = -1;
-    int errFd_ = -1;
-    std::thread reader_;
-    std::string out_;
-    std::string err_;
+    // The child writes its standard output and error to these files.
+    std::string outPath_;
+    std::string errPath_;
     bool done_ = false;
     ProcessResult result_;
 };

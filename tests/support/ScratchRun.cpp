@@ -38,7 +38,7 @@ std::string garbageBytes(size_t length) {
 
 }  // namespace
 
-ScratchRun::ScratchRun() {
+ScratchRun::ScratchRun(bool withGameData) {
     std::string pattern = (fs::temp_directory_path() / "velmora-run-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         return;
@@ -46,7 +46,7 @@ ScratchRun::ScratchRun() {
     path_ = pattern;
     // Everything but the binary, which the copy is started with from where it was built.
     for (const fs::directory_entry& entry : fs::directory_iterator(VELMORA_RUN_DIR)) {
-        if (entry.path().filename() != "velmora") {
+        if (withGameData && entry.path().filename() != "velmora") {
             fs::copy(entry.path(), fs::path(path_) / entry.path().filename(),
                      fs::copy_options::recursive);
         }
@@ -65,11 +65,12 @@ std::string ScratchRun::original(const std::string& relative) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void ScratchRun::write(const std::string& relative, const std::string& bytes) const {
+std::string ScratchRun::write(const std::string& relative, const std::string& bytes) const {
     std::error_code ignored;
     fs::remove_all(file(relative), ignored);
-    std::ofstream out(file(relative), std::ios::binary);
-    out << bytes;
+    fs::create_directories(fs::path(file(relative)).parent_path());
+    std::ofstream(file(relative), std::ios::binary) << bytes;
+    return file(relative);
 }
 
 ProcessOptions ScratchRun::gameOptions(const std::vector<std::string>& arguments) const {
@@ -83,31 +84,20 @@ ProcessOptions ScratchRun::gameOptions(const std::vector<std::string>& arguments
     return options;
 }
 
-const char* faultName(FileFault fault) {
-    const char* const names[] = {"Missing", "Empty", "Truncated", "Garbage", "Folder"};
-    return names[static_cast<int>(fault)];
-}
-
-void breakFile(const ScratchRun& run, const std::string& relative, FileFault fault) {
+void breakFile(const ScratchRun& run, const std::string& relative, const std::string& fault) {
     const std::string whole = ScratchRun::original(relative);
     std::error_code ignored;
-    switch (fault) {
-        case FileFault::missing:
-            fs::remove_all(run.file(relative), ignored);
-            break;
-        case FileFault::empty:
-            run.write(relative, "");
-            break;
-        case FileFault::truncated:
-            run.write(relative, whole.substr(0, whole.size() / 2));
-            break;
-        case FileFault::garbage:
-            run.write(relative, garbageBytes(4096));
-            break;
-        case FileFault::folder:
-            fs::remove_all(run.file(relative), ignored);
-            fs::create_directory(run.file(relative));
-            break;
+    fs::remove_all(run.file(relative), ignored);
+    if (fault == "folder") {
+        fs::create_directory(run.file(relative));
+    } else if (fault == "empty" || fault == "truncated") {
+        run.write(relative, whole.substr(0, fault == "empty" ? 0 : whole.size() / 2));
+    } else if (fault == "garbage") {
+        run.write(relative, garbageBytes(4096));
+    } else if (fault == "pixmap") {
+        run.write(relative, std::string("P6\n1 1\n255\n") + "\x10\x20\x30");
+    } else if (fault != "missing") {
+        run.write(relative, ScratchRun::original(fault));
     }
 }
 
