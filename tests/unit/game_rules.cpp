@@ -39,6 +39,7 @@ void setBoard(const std::array<int, 9>& cells) {
 }
 
 // A solved level's key, risen already: the reward only spins it, so it stays where a click aims.
+// The box chase counts as over, which only level 3 asks.
 void risenKey(int level, glm::mat4& key, float height) {
     boxChaseDone = true;
     solvedLevel = level;
