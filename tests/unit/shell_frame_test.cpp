@@ -236,25 +236,6 @@ TEST(Escape, AHeldKeyOrATapWithinOnePollClosesTheWindowAndEndsTheLoop) {
     EXPECT_EQ(GameDriver::rendered().framesRendered, 1);
 }
 
-TEST(FrameOrder, StatueTwoIsJudgedFromTheLightOfThePreviousFrame) {
-    GameDriver game;
-    currentLevel = 3;
-    // Looking at statue 2 from two units south: it stands still.
-    const glm::vec3 front = glm::normalize(glm::vec3(0.0f, -0.5f, -2.0f));
-    game.placeCamera(positionOf(statue2Transform) + glm::vec3(0.0f, 0.5f, 2.0f),
-                     positionOf(statue2Transform));
-    game.run(0.1f);
-    const glm::vec3 statue = positionOf(statue2Transform);
-    // The same view from two units north of it: the light still stands south, where the statue
-    // is in view of it, until this frame's light follow.
-    game.placeCamera(statue + glm::vec3(0.0f, 0.5f, -2.0f),
-                     statue + glm::vec3(0.0f, 0.5f, -2.0f) + front);
-    game.frame();
-    EXPECT_EQ(positionOf(statue2Transform), statue);
-    game.frame();
-    EXPECT_NE(positionOf(statue2Transform), statue);
-}
-
 TEST(FrameOrder, TheRulesSeeTheCameraBeforeItsViewUpdateAndTheLightFollowsAfterIt) {
     GameDriver game;
     aimAtPieceTwo(game);
