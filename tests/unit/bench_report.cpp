@@ -2,6 +2,7 @@
 // and the verdicts it prints against the targets.
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,10 +16,8 @@ TEST(BenchFigures, PercentilesInterpolateOverUnsortedSamples) {
     EXPECT_DOUBLE_EQ(median({9.0, 1.0, 5.0}), 5.0);
     // An even count lies between the two middle samples.
     EXPECT_DOUBLE_EQ(median({4.0, 1.0, 3.0, 2.0}), 2.5);
-    std::vector<double> ramp;
-    for (int i = 100; i >= 0; --i) {
-        ramp.push_back(i);
-    }
+    std::vector<double> ramp(101);
+    std::iota(ramp.rbegin(), ramp.rend(), 0.0);
     EXPECT_DOUBLE_EQ(percentile(ramp, 0.95), 95.0);
     // Fractions outside 0..1 clamp instead of reading past the samples.
     EXPECT_DOUBLE_EQ(percentile(ramp, 1.5), 100.0);
@@ -94,8 +93,7 @@ TEST(BenchTable, MarksEachTargetMetOrByHowFarItMisses) {
 
 TEST(BenchTable, MissingBaselinesPrintZeroRatiosInsteadOfDividingByZero) {
     const std::string table = report(0.5, 30.0, 0.0);
-    const std::string row = levelRow(table);
-    EXPECT_NE(row.find("0.00x"), std::string::npos) << row;
+    EXPECT_NE(levelRow(table).find("0.00x"), std::string::npos) << table;
     EXPECT_EQ(table.find("inf"), std::string::npos);
     EXPECT_EQ(table.find("nan"), std::string::npos);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -27,16 +28,14 @@ TEST_F(FrustumTest, NearPlaneIsATenthAheadAndThereIsNoFarPlane) {
 }
 
 TEST_F(FrustumTest, SidesLeanThirtyDegreesVerticallyAndWiderHorizontally) {
-    // Top and bottom at z = -5: 5 tan 30 + 1 / cos 30 = 4.0415.
-    EXPECT_TRUE(visible(0.0f, 4.03f, -5.0f));
-    EXPECT_FALSE(visible(0.0f, 4.05f, -5.0f));
-    EXPECT_TRUE(visible(0.0f, -4.03f, -5.0f));
-    EXPECT_FALSE(visible(0.0f, -4.05f, -5.0f));
-    // Right and left at z = -5: 5 tan(30) 16/9 + 1 / cos(beta) = 6.565.
-    EXPECT_TRUE(visible(6.555f, 0.0f, -5.0f));
-    EXPECT_FALSE(visible(6.575f, 0.0f, -5.0f));
-    EXPECT_TRUE(visible(-6.555f, 0.0f, -5.0f));
-    EXPECT_FALSE(visible(-6.575f, 0.0f, -5.0f));
+    for (const float side : {1.0f, -1.0f}) {
+        // Top and bottom at z = -5: 5 tan 30 + 1 / cos 30 = 4.0415.
+        EXPECT_TRUE(visible(0.0f, side * 4.03f, -5.0f));
+        EXPECT_FALSE(visible(0.0f, side * 4.05f, -5.0f));
+        // Right and left at z = -5: 5 tan(30) 16/9 + 1 / cos(beta) = 6.565.
+        EXPECT_TRUE(visible(side * 6.555f, 0.0f, -5.0f));
+        EXPECT_FALSE(visible(side * 6.575f, 0.0f, -5.0f));
+    }
 }
 
 TEST_F(FrustumTest, FrontLengthDoesNotMatterAndLookingStraightUpCullsNothing) {
@@ -79,15 +78,13 @@ TEST(FrustumSphere, RadiusWidensTheTestAndTheScaleBoundsEveryStretch) {
 }
 
 TEST(ShadowPassMath, DepthOffsetFollowsTheViewDirection) {
-    PolygonOffset offset = polygonOffsetFor(glm::vec3(0.0f, 0.3f, -1.0f));
-    EXPECT_FLOAT_EQ(offset.factor, 4.5f);
-    EXPECT_FLOAT_EQ(offset.units, 9.0f);
-    offset = polygonOffsetFor(glm::vec3(-0.5f, 0.0f, 0.5f));
-    EXPECT_NEAR(offset.factor, 6.3639612f, 1e-5f);
-    EXPECT_NEAR(offset.units, 6.3639612f, 1e-5f);
-    offset = polygonOffsetFor(glm::vec3(2.0f, 0.0f, 0.0f));
-    EXPECT_FLOAT_EQ(offset.factor, 9.0f);
-    EXPECT_FLOAT_EQ(offset.units, 4.5f);
+    for (const auto& [front, factor, units] :
+         {std::tuple{glm::vec3(0.0f, 0.3f, -1.0f), 4.5f, 9.0f},
+          std::tuple{glm::vec3(-0.5f, 0.0f, 0.5f), 6.3639612f, 6.3639612f},
+          std::tuple{glm::vec3(2.0f, 0.0f, 0.0f), 9.0f, 4.5f}}) {
+        EXPECT_NEAR(polygonOffsetFor(front).factor, factor, 1e-5f) << front.x;
+        EXPECT_NEAR(polygonOffsetFor(front).units, units, 1e-5f) << front.x;
+    }
 }
 
 }  // namespace
