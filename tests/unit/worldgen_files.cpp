@@ -3,8 +3,9 @@
 // coordinates, every image is a 24-bit picture, the cube map is a JPEG; doors swing out of their
 // doorways where the house is open and doors that never open are boarded up; the companion walks
 // its scripts without touching the house; tiles and pieces sit where the rules expect them, each
-// tile showing its ninth of the picture upright; and texture coordinates are authored for the way
-// the engine shows an image (flipped on import, uploaded bottom row first).
+// tile showing its ninth of the picture upright; the picture is whole only when solved; and texture
+// coordinates are authored for the way the engine shows an image (flipped on import, uploaded
+// bottom row first).
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@
 #include <glm/glm.hpp>
 
 #include "game/Animations.h"
+#include "game/Board.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
 #include "render/Assets.h"
@@ -402,6 +404,180 @@ TEST(WorldBoard, TilesSitOnTheirCellsAndShowThePictureUprightWhenSolved) {
     ASSERT_NE(picture, nullptr);
     EXPECT_GT(sampleGl(picture, 0.5f, 0.92f).b, sampleGl(picture, 0.5f, 0.92f).g);
     EXPECT_GT(sampleGl(picture, 0.5f, 0.08f).g, sampleGl(picture, 0.5f, 0.08f).b);
+}
+
+namespace {
+// What the player sees of the picture on a board: for each tile, where in the image a point of
+// its top face lies, taken from the generated tile and placed by the game's own matrices.
+struct TilePicture {
+    glm::vec2 centre;  // world x, z of the top face's middle
+    glm::vec2 half;    // half its extent along world x and z
+    glm::vec2 origin;  // world x, z of one corner, with its texture coordinates
+    glm::vec2 originUv;
+    glm::mat2 uvPerWorld;  // texture coordinates per world unit
+};
+
+TilePicture tilePicture(int t) {
+    const Imported tile("Meshes/Level2_" + std::to_string(t + 1) + ".obj");
+    std::vector<std::pair<glm::vec2, glm::vec2>> corners;
+    for (const aiMesh* mesh : tile.meshes()) {
+        for (unsigned v = 0;
+             v < mesh->mNumVertices && tile.diffuseImage(mesh) == "Textures/picture.png"; ++v) {
+            if (mesh->mNormals[v].y > 0.9f) {
+                const aiVector3D& p = mesh->mVertices[v];
+                const glm::vec4 world = level2PartTransform[t] * glm::vec4(p.x, p.y, p.z, 1.0f);
+                corners.push_back({{world.x, world.z},
+                                   {mesh->mTextureCoords[0][v].x, mesh->mTextureCoords[0][v].y}});
+            }
+        }
+    }
+    TilePicture picture{};
+    EXPECT_GE(corners.size(), 3u);
+    if (corners.size() < 3) {
+        return picture;
+    }
+    // The corner farthest from the first and one off their line span the face.
+    std::size_t far = 1;
+    for (std::size_t k = 1; k < corners.size(); ++k) {
+        if (glm::distance(corners[k].first, corners[0].first) >
+            glm::distance(corners[far].first, corners[0].first)) {
+            far = k;
+        }
+    }
+    std::size_t side = 1;
+    for (std::size_t k = 1; k < corners.size(); ++k) {
+        const glm::vec2 a = corners[far].first - corners[0].first;
+        const glm::vec2 b = corners[k].first - corners[0].first;
+        if (std::fabs(a.x * b.y - a.y * b.x) > 1e-6f && k != far) {
+            side = k;
+        }
+    }
+    const glm::mat2 world(corners[far].first - corners[0].first,
+                          corners[side].first - corners[0].first);
+    const glm::mat2 uv(corners[far].second - corners[0].second,
+                       corners[side].second - corners[0].second);
+    picture.origin = corners[0].first;
+    picture.originUv = corners[0].second;
+    picture.uvPerWorld = uv * glm::inverse(world);
+    picture.centre = corners[0].first + 0.5f * (corners[far].first - corners[0].first);
+    picture.half = 0.5f * glm::abs(corners[far].first - corners[0].first);
+    return picture;
+}
+
+// The colour difference across every shared edge of two tiles on the board as the arrangement
+// lays them out: the mean over the edge of the largest channel difference between the two
+// tiles' outermost texels, as the engine samples the image.
+struct Seam {
+    int cellA;
+    int cellB;
+    float difference;
+};
+
+std::vector<Seam> seamsOf(const int (&cells)[9], const glm::vec2 (&cellCentre)[9],
+                          const TilePicture (&tiles)[8], const glm::vec2 (&homeCentre)[8],
+                          const Image& picture) {
+    std::vector<Seam> seams;
+    const float pitch = glm::distance(cellCentre[0], cellCentre[1]);
+    for (int a = 0; a < 9; ++a) {
+        for (int b = a + 1; b < 9; ++b) {
+            if (cells[a] < 0 || cells[b] < 0 ||
+                std::fabs(glm::distance(cellCentre[a], cellCentre[b]) - pitch) > 0.1f * pitch) {
+                continue;
+            }
+            const glm::vec2 across = (cellCentre[b] - cellCentre[a]) / pitch;
+            const glm::vec2 along(-across.y, across.x);
+            // A tile shows its picture where it lies: the point of its own top face that is
+            // moved onto the cell.
+            const auto colourAt = [&](int cell, glm::vec2 world) {
+                const TilePicture& tile = tiles[cells[cell]];
+                const glm::vec2 own = world - cellCentre[cell] + homeCentre[cells[cell]];
+                const glm::vec2 uv = tile.originUv + tile.uvPerWorld * (own - tile.origin);
+                return sampleGl(picture, uv.x, uv.y);
+            };
+            float sum = 0.0f;
+            const int samples = 40;
+            for (int k = 0; k < samples; ++k) {
+                const float s = (static_cast<float>(k) + 0.5f) / samples - 0.5f;
+                const float edgeA = 0.98f * glm::dot(tiles[cells[a]].half, glm::abs(across));
+                const float edgeB = 0.98f * glm::dot(tiles[cells[b]].half, glm::abs(across));
+                const glm::vec2 offset = along * (0.9f * s * pitch);
+                const glm::vec2 onA = cellCentre[a] + across * edgeA + offset;
+                const glm::vec2 onB = cellCentre[b] - across * edgeB + offset;
+                const glm::vec3 d = glm::abs(colourAt(a, onA) - colourAt(b, onB));
+                sum += std::max({d.r, d.g, d.b});
+            }
+            seams.push_back({a, b, sum / samples});
+        }
+    }
+    return seams;
+}
+
+}  // namespace
+
+TEST(WorldBoard, PictureIsWholeOnlyInTheSolvedArrangement) {
+    resetGameState();
+    layoutScene();
+    // Where each cell lies, from the tiles the layout puts into the starting arrangement; the
+    // one cell left empty completes the square grid.
+    int start[9] = {};
+    std::copy(std::begin(boardCells), std::end(boardCells), std::begin(start));
+    TilePicture tiles[8];
+    glm::vec2 home[8];
+    glm::vec2 cellCentre[9];
+    int empty = -1;
+    glm::vec2 sum(0.0f);
+    for (int cell = 0; cell < 9; ++cell) {
+        if (start[cell] < 0) {
+            empty = cell;
+            continue;
+        }
+        tiles[start[cell]] = tilePicture(start[cell]);
+        home[start[cell]] = tiles[start[cell]].centre;
+        cellCentre[cell] = home[start[cell]];
+        sum += cellCentre[cell];
+    }
+    ASSERT_GE(empty, 0);
+    glm::vec2 lo(1e30f), hi(-1e30f);
+    for (int cell = 0; cell < 9; ++cell) {
+        if (cell != empty) {
+            lo = glm::min(lo, cellCentre[cell]);
+            hi = glm::max(hi, cellCentre[cell]);
+        }
+    }
+    // The grid's centre is the middle of its bounds, and nine cells sum to nine times it.
+    cellCentre[empty] = 4.5f * (lo + hi) - sum;
+
+    // The solved arrangement as the game's own test accepts it.
+    int solved[9] = {-1, 0, 1, 2, 3, 4, 5, 6, 7};
+    bool found = false;
+    do {
+        std::copy(std::begin(solved), std::end(solved), std::begin(boardCells));
+        found = boardSolved();
+    } while (!found && std::next_permutation(std::begin(solved), std::end(solved)));
+    ASSERT_TRUE(found);
+
+    const Image picture = loadImage("Textures/picture.png");
+    ASSERT_NE(picture, nullptr);
+    // Whole: no seam of the solved board shows a jump. Broken: in the starting arrangement at
+    // least half of the seams of the two rows farthest from the board camera (it looks along
+    // -x, so they are the rows of smallest x) show one.
+    const float whole = 0.12f, broken = 0.30f;
+    const std::vector<Seam> solvedSeams = seamsOf(solved, cellCentre, tiles, home, picture);
+    EXPECT_EQ(solvedSeams.size(), 10u);
+    for (const Seam& seam : solvedSeams) {
+        EXPECT_LT(seam.difference, whole) << "cells " << seam.cellA << " and " << seam.cellB;
+    }
+    const float nearRow = hi.x - 0.25f * (hi.x - lo.x);
+    int topSeams = 0;
+    int brokenSeams = 0;
+    for (const Seam& seam : seamsOf(start, cellCentre, tiles, home, picture)) {
+        if (cellCentre[seam.cellA].x < nearRow && cellCentre[seam.cellB].x < nearRow) {
+            ++topSeams;
+            brokenSeams += seam.difference > broken ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(topSeams, 7);
+    EXPECT_GE(2 * brokenSeams, topSeams);
 }
 
 TEST(WorldLevel1, EachPieceFitsItsPlaceAndCarriesItsColour) {
