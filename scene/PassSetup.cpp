@@ -89,7 +89,7 @@ Frustum playerFrustum() {
 
 bool entryInFrustum(const Frustum& frustum, const DrawEntry& entry) {
     const glm::mat4& matrix = *entry.matrix;
-    // The written test: a sphere of radius 1 at the matrix's translation, whatever the model.
+    // A sphere of radius 1 at the matrix's translation, whatever the model, is what culling keeps.
     if (sphereInFrustum(frustum, glm::vec3(matrix[3]), 1.0f)) {
         return true;
     }
