@@ -228,10 +228,8 @@ TEST_F(ModelTest, ObjWithoutNormalsOrTextureCoordinatesGetsZeros) {
     EXPECT_EQ(bare.meshes[0].indices.size(), 6u) << "the quad is triangulated";
     ASSERT_EQ(bare.meshes[0].vertices.size(), 4u);
     for (const Vertex& vertex : bare.meshes[0].vertices) {
-        EXPECT_EQ(vertex.normal, glm::vec3(0.0f));
-        EXPECT_EQ(vertex.texCoords, glm::vec2(0.0f));
+        EXPECT_TRUE(vertex.normal == glm::vec3(0.0f) && vertex.texCoords == glm::vec2(0.0f));
     }
-
     // Texture coordinates are flipped vertically on import; normals are read as written.
     const Model full(dir.write("full.obj",
                                "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.25 0.25\nvn 0 0 1\n"
@@ -244,26 +242,22 @@ TEST_F(ModelTest, ObjWithoutNormalsOrTextureCoordinatesGetsZeros) {
 
 TEST_F(ModelTest, MaterialWithSeveralMapsListsDiffuseBeforeSpecular) {
     auto* material = new aiMaterial();
-    const aiString specular(dir.file("shine.bmp"));
-    const aiString diffuseA(dir.file("a.bmp"));
-    const aiString diffuseB(dir.file("b.bmp"));
-    material->AddProperty(&specular, AI_MATKEY_TEXTURE_SPECULAR(0));
-    material->AddProperty(&diffuseA, AI_MATKEY_TEXTURE_DIFFUSE(0));
-    material->AddProperty(&diffuseB, AI_MATKEY_TEXTURE_DIFFUSE(1));
+    const aiString paths[3] = {aiString(dir.file("a.bmp")), aiString(dir.file("b.bmp")),
+                               aiString(dir.file("shine.bmp"))};
+    material->AddProperty(&paths[2], AI_MATKEY_TEXTURE_SPECULAR(0));
+    material->AddProperty(&paths[0], AI_MATKEY_TEXTURE_DIFFUSE(0));
+    material->AddProperty(&paths[1], AI_MATKEY_TEXTURE_DIFFUSE(1));
     const Model model(writeScene(dir, {lineOfVertices(3)}, nodeWith("root", {0}), material),
                       &samplerShader());
-
     ASSERT_EQ(model.meshes.size(), 1u);
     const std::vector<Texture>& textures = model.meshes[0].textures;
     ASSERT_EQ(textures.size(), 3u);
-    const aiString* paths[3] = {&diffuseA, &diffuseB, &specular};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(textures[i].type, i < 2 ? "texture_diffuse" : "texture_specular") << i;
-        EXPECT_STREQ(textures[i].path.C_Str(), paths[i]->C_Str());
+        EXPECT_STREQ(textures[i].path.C_Str(), paths[i].C_Str());
+        // Missing images still give distinct (empty) textures.
+        EXPECT_NE(textures[i].id, textures[(i + 1) % 3].id);
     }
-    // Missing images still give three distinct (empty) textures.
-    EXPECT_NE(textures[0].id, textures[1].id);
-    EXPECT_NE(textures[1].id, textures[2].id);
 }
 
 TEST_F(ModelTest, FacesNamingMissingVerticesAreDroppedAndPointsAndLinesKept) {
