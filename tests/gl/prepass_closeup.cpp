@@ -23,6 +23,8 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#define GLM_ENABLE_EXPERIMENTAL
+#include <glm/gtx/intersect.hpp>
 
 #include "app/FrameLoop.h"
 #include "app/Game.h"
@@ -72,20 +74,11 @@ float rayDistance(const Model& model, const glm::mat4& matrix, const glm::vec3& 
                 corner[k] =
                     glm::vec3(matrix * glm::vec4(mesh.vertices[mesh.indices[i + k]].position, 1));
             }
-            // Moeller and Trumbore.
-            const glm::vec3 e1 = corner[1] - corner[0];
-            const glm::vec3 e2 = corner[2] - corner[0];
-            const glm::vec3 p = glm::cross(direction, e2);
-            const float det = glm::dot(e1, p);
-            if (std::fabs(det) < 1e-9f) {
-                continue;
-            }
-            const glm::vec3 s = origin - corner[0];
-            const float u = glm::dot(s, p) / det;
-            const glm::vec3 q = glm::cross(s, e1);
-            const float v = glm::dot(direction, q) / det;
-            const float t = glm::dot(e2, q) / det;
-            if (u >= 0.0f && v >= 0.0f && u + v <= 1.0f && t > 1e-4f && t < nearest) {
+            glm::vec2 barycentric(0.0f);
+            float t = none;
+            if (glm::intersectRayTriangle(origin, direction, corner[0], corner[1], corner[2],
+                                          barycentric, t) &&
+                t > 1e-4f && t < nearest) {
                 nearest = t;
             }
         }
@@ -98,10 +91,6 @@ struct Pose {
     glm::vec3 front;
     std::string what;
 };
-
-std::string describe(const char* what, float distance) {
-    return what + (" at " + std::to_string(distance));
-}
 
 // Poses facing the nearest wall (head-on and at a slant), the floor below and the level's object.
 std::vector<Pose> posesFor(int level) {
@@ -124,10 +113,11 @@ std::vector<Pose> posesFor(int level) {
     const glm::vec3 wallHit = start + wall * wallDirection;
     const glm::vec3 floorHit = start - glm::vec3(0, floor, 0);
     for (const float d : distances) {
-        poses.push_back({wallHit - d * wallDirection, wallDirection, describe("wall", d)});
+        poses.push_back(
+            {wallHit - d * wallDirection, wallDirection, "wall at " + std::to_string(d)});
         // Steeply down (straight down would leave the view without an up direction).
         poses.push_back({floorHit + glm::vec3(0, d, 0), glm::normalize(glm::vec3(0.25f, -1, 0.15f)),
-                         describe("floor", d)});
+                         "floor at " + std::to_string(d)});
     }
     // Looking along the wall at a slant, where depth changes fastest across the picture.
     const glm::vec3 slant =
@@ -139,7 +129,7 @@ std::vector<Pose> posesFor(int level) {
     const float reach = rayDistance(**object.model, *object.matrix, start, towards);
     const glm::vec3 surface = reach < none ? start + reach * towards : centre;
     for (const float d : distances) {
-        poses.push_back({surface - d * towards, towards, describe("object", d)});
+        poses.push_back({surface - d * towards, towards, "object at " + std::to_string(d)});
     }
     return poses;
 }
@@ -153,7 +143,7 @@ std::vector<Pose> farViews(int) {
         const float yaw = glm::radians(7.5f * static_cast<float>(step));
         for (const float pitch : {-0.06f, 0.0f, 0.08f, 0.2f}) {
             const glm::vec3 front = glm::normalize(glm::vec3(std::sin(yaw), pitch, -std::cos(yaw)));
-            poses.push_back({corner, front, describe("far view", static_cast<float>(step))});
+            poses.push_back({corner, front, "far view " + std::to_string(step)});
         }
     }
     return poses;
