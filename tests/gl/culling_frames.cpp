@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <span>
 #include <string>
@@ -73,23 +72,18 @@ const Pose poses[] = {
     {1, {-3.0f, 8.0f, -1.0f}, {-3.0f, 7.6f, -4.0f}, "level 1 from the start"},
     {1, {-2.0f, 8.0f, -3.5f}, {2.2f, 7.3f, -3.5f}, "the sculpture through the east window"},
     {1, {-0.3f, 8.0f, -2.0f}, {5.0f, 8.0f, -2.0f}, "close to the east wall"},
-    {1, {-2.2f, 8.0f, -2.8f}, {-2.2f, 7.3f, -3.5f}, "down at the box"},
     {1, {-3.0f, 8.0f, -2.0f}, {-3.0f, 9.5f, -3.0f}, "up at the ceiling"},
     {1, {-2.0f, 8.0f, 0.3f}, {-2.0f, 7.8f, 3.0f}, "into the partition"},
     {2, {-5.4f, 9.3f, -1.0f}, {-5.4f, 9.3f, -4.0f}, "level 2 from the board"},
     {2, {-5.4f, 9.3f, -1.0f}, {-6.5f, 8.4f, -1.0f}, "down at the board"},
-    {2, {-5.0f, 9.3f, -0.4f}, {-6.0f, 8.8f, -1.4f}, "across the landing"},
     {2, {-5.4f, 9.3f, -0.3f}, {-5.4f, 10.6f, -1.0f}, "up the shaft"},
     {2, {-6.5f, 9.3f, -1.0f}, {-9.0f, 9.3f, -1.0f}, "at the tower's west wall"},
     {3, {-3.0f, 9.3f, -0.2f}, {-3.0f, 8.9f, -3.0f}, "level 3 from the door"},
     {3, {-3.0f, 9.3f, -1.0f}, {-2.0f, 8.6f, -3.0f}, "down at a statue"},
-    {3, {-0.4f, 9.3f, -4.0f}, {-0.7f, 8.65f, -5.0f}, "at the box in the corner"},
     {3, {-2.5f, 9.3f, -3.5f}, {-2.5f, 11.0f, -2.5f}, "up at the bay"},
-    {3, {-2.5f, 9.3f, -2.0f}, {-2.5f, 9.0f, 3.0f}, "away from the statues"},
     {3, {-0.3f, 9.3f, -0.5f}, {5.0f, 9.0f, -0.5f}, "at the east wall"},
     {4, {-2.5f, 9.3f, 0.9f}, {-2.5f, 8.7f, 2.6f}, "level 4 from the door"},
     {4, {-2.5f, 9.3f, 2.2f}, {-2.5f, 8.54f, 1.1f}, "down at the maze"},
-    {4, {-4.2f, 9.3f, 3.2f}, {-2.5f, 8.54f, 1.1f}, "the maze from the corner"},
     {4, {-3.5f, 9.3f, 1.5f}, {-3.95f, 8.6f, 2.0f}, "down at a hidden box"},
     {4, {-2.5f, 9.3f, 2.0f}, {-2.5f, 11.0f, 1.0f}, "up at the ceiling"},
 };
@@ -215,10 +209,7 @@ TEST_F(CullingFrames, CullingChangesNoPixelAndStillLeavesOutWhatIsOutOfView) {
 // key's box), each just below, beside or above the view.
 const Pose nearlyOutOfView[] = {
     {1, {-2.4f, 8.0f, -1.8f}, {-2.017f, 7.55f, -2.724f}, "a piece just below the view"},
-    {1, {-2.4f, 8.0f, -1.8f}, {-1.9f, 7.7f, -2.9f}, "a piece further below"},
-    {1, {-2.4f, 8.0f, -1.8f}, {-2.3f, 7.5f, -2.8f}, "the box just below"},
     {1, {-3.0f, 8.0f, -1.0f}, {-1.2f, 7.5f, -2.7f}, "the places beside the view"},
-    {1, {-3.0f, 8.0f, -1.0f}, {-4.6f, 7.5f, -2.7f}, "the other side"},
     {1, {-2.0f, 7.6f, -2.0f}, {-2.6f, 8.3f, -3.4f}, "above the pieces"},
 };
 
@@ -269,7 +260,7 @@ TEST_F(CullingFrames, TrianglesOutsideTheClipVolumeAreLeftOutWithoutChangingAPix
 // The lit rooms of the four levels, as the benchmark looks at them.
 TEST_F(CullingFrames, EveryLevelLitByTheTorchLooksAsItDid) {
     const bool update = std::getenv("VELMORA_UPDATE_REFERENCE") != nullptr;
-    for (const Pose& view : {poses[0], poses[7], poses[11], poses[17]}) {
+    for (const Pose& view : {poses[0], poses[6], poses[9], poses[13]}) {
         for (const bool culling : {false, true}) {
             SCOPED_TRACE("level " + std::to_string(view.level) + (culling ? ", culled" : ""));
             const std::vector<unsigned char> picture =
