@@ -23,6 +23,8 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#define GLM_ENABLE_EXPERIMENTAL
+#include <glm/gtx/intersect.hpp>
 
 #include "app/FrameLoop.h"
 #include "app/Game.h"
@@ -72,20 +74,11 @@ float rayDistance(const Model& model, const glm::mat4& matrix, const glm::vec3& 
                 corner[k] =
                     glm::vec3(matrix * glm::vec4(mesh.vertices[mesh.indices[i + k]].position, 1));
             }
-            // Moeller and Trumbore.
-            const glm::vec3 e1 = corner[1] - corner[0];
-            const glm::vec3 e2 = corner[2] - corner[0];
-            const glm::vec3 p = glm::cross(direction, e2);
-            const float det = glm::dot(e1, p);
-            if (std::fabs(det) < 1e-9f) {
-                continue;
-            }
-            const glm::vec3 s = origin - corner[0];
-            const float u = glm::dot(s, p) / det;
-            const glm::vec3 q = glm::cross(s, e1);
-            const float v = glm::dot(direction, q) / det;
-            const float t = glm::dot(e2, q) / det;
-            if (u >= 0.0f && v >= 0.0f && u + v <= 1.0f && t > 1e-4f && t < nearest) {
+            glm::vec2 barycentric(0.0f);
+            float t = none;
+            if (glm::intersectRayTriangle(origin, direction, corner[0], corner[1], corner[2],
+                                          barycentric, t) &&
+                t > 1e-4f && t < nearest) {
                 nearest = t;
             }
         }
@@ -98,12 +91,6 @@ struct Pose {
     glm::vec3 front;
     std::string what;
 };
-
-std::string describe(const char* what, float distance) {
-    std::ostringstream text;
-    text << what << " at " << distance;
-    return text.str();
-}
 
 // Poses facing the nearest wall (head-on and at a slant), the floor below and the level's object.
 std::vector<Pose> posesFor(int level) {
@@ -121,34 +108,28 @@ std::vector<Pose> posesFor(int level) {
             wallDirection = axis;
         }
     }
-    EXPECT_LT(wall, 20.0f) << "level " << level << ": no wall found";
-    if (wall < 20.0f) {
-        const glm::vec3 hit = start + wall * wallDirection;
-        for (const float d : distances) {
-            poses.push_back({hit - d * wallDirection, wallDirection, describe("wall", d)});
-        }
-        // Looking along the wall at a slant, where depth changes fastest across the picture.
-        const glm::vec3 slant =
-            glm::normalize(wallDirection + 0.7f * glm::vec3(-wallDirection.z, 0, wallDirection.x));
-        poses.push_back({hit - 0.3f * wallDirection, slant, "wall aslant at 0.3"});
-    }
     const float floor = rayDistance(house, houseTransform, start, glm::vec3(0, -1, 0));
-    EXPECT_LT(floor, 5.0f) << "level " << level << ": no floor found";
-    if (floor < 5.0f) {
-        const glm::vec3 hit = start - glm::vec3(0, floor, 0);
-        for (const float d : distances) {
-            // Steeply down (straight down would leave the view without an up direction).
-            poses.push_back({hit + glm::vec3(0, d, 0), glm::normalize(glm::vec3(0.25f, -1, 0.15f)),
-                             describe("floor", d)});
-        }
+    EXPECT_TRUE(wall < 20.0f && floor < 5.0f) << "level " << level << ": no wall or floor found";
+    const glm::vec3 wallHit = start + wall * wallDirection;
+    const glm::vec3 floorHit = start - glm::vec3(0, floor, 0);
+    for (const float d : distances) {
+        poses.push_back(
+            {wallHit - d * wallDirection, wallDirection, "wall at " + std::to_string(d)});
+        // Steeply down (straight down would leave the view without an up direction).
+        poses.push_back({floorHit + glm::vec3(0, d, 0), glm::normalize(glm::vec3(0.25f, -1, 0.15f)),
+                         "floor at " + std::to_string(d)});
     }
+    // Looking along the wall at a slant, where depth changes fastest across the picture.
+    const glm::vec3 slant =
+        glm::normalize(wallDirection + 0.7f * glm::vec3(-wallDirection.z, 0, wallDirection.x));
+    poses.push_back({wallHit - 0.3f * wallDirection, slant, "wall aslant at 0.3"});
     const Object& object = levelObject[level - 1];
     const glm::vec3 centre = positionOf(*object.matrix) + glm::vec3(0, 0.05f, 0);
     const glm::vec3 towards = glm::normalize(centre - start);
     const float reach = rayDistance(**object.model, *object.matrix, start, towards);
     const glm::vec3 surface = reach < none ? start + reach * towards : centre;
     for (const float d : distances) {
-        poses.push_back({surface - d * towards, towards, describe("object", d)});
+        poses.push_back({surface - d * towards, towards, "object at " + std::to_string(d)});
     }
     return poses;
 }
@@ -162,7 +143,7 @@ std::vector<Pose> farViews(int) {
         const float yaw = glm::radians(7.5f * static_cast<float>(step));
         for (const float pitch : {-0.06f, 0.0f, 0.08f, 0.2f}) {
             const glm::vec3 front = glm::normalize(glm::vec3(std::sin(yaw), pitch, -std::cos(yaw)));
-            poses.push_back({corner, front, describe("far view", static_cast<float>(step))});
+            poses.push_back({corner, front, "far view " + std::to_string(step)});
         }
     }
     return poses;
@@ -181,20 +162,14 @@ void keepPicture(GLFWwindow*) {
     readPixelsRgb(pictureWidth, pictureHeight, presented.data());
 }
 
-// Whether a depth-only stand-in program was made current with a polygon offset on, and how often
-// one was made current at all.
+// How often a depth-only stand-in program was made current.
 PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
 int depthOnlyUses = 0;
-bool offsetWhileDepthOnly = false;
 
 void GLAPIENTRY watchUseProgram(GLuint program) {
     realUseProgram(program);
-    const bool depthOnly = (mainDepthOnlyShader && program == mainDepthOnlyShader->programId) ||
-                           (envDepthOnlyShader && program == envDepthOnlyShader->programId);
-    if (depthOnly) {
-        ++depthOnlyUses;
-        offsetWhileDepthOnly = offsetWhileDepthOnly || glIsEnabled(GL_POLYGON_OFFSET_FILL);
-    }
+    depthOnlyUses += (mainDepthOnlyShader && program == mainDepthOnlyShader->programId) ||
+                     (envDepthOnlyShader && program == envDepthOnlyShader->programId);
 }
 
 // The hidden start's own hook (the debug context), and one that asks for no stencil after it.
@@ -269,7 +244,6 @@ void comparePosesAt(int width, int height, PoseSource posesOf = posesFor, int le
                 << "pixels that differ without clip culling, of " << plain.size() / 3;
         }
     }
-    EXPECT_FALSE(offsetWhileDepthOnly);
     EXPECT_EQ(console.str(), "");
     depthPrepassEnabled = true;
     uninstallScriptedWindow();

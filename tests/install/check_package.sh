@@ -11,18 +11,11 @@ source=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$out"
 mkdir -p "$out"
 for run in first second; do
-  if ! (cd "$build" && "$cpack" -G DEB -B "$out/$run") >"$out/cpack.log" 2>&1; then
-    cat "$out/cpack.log"
-    exit 1
-  fi
+  (cd "$build" && "$cpack" -G DEB -B "$out/$run") >"$out/cpack.log" 2>&1 ||
+    { cat "$out/cpack.log"; exit 1; }
 done
-debs=("$out"/first/velmora_*_"$(dpkg --print-architecture)".deb)
-if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-  echo "FAIL: not one .deb in $out/first"
-  ls "$out/first"
-  exit 1
-fi
-deb=${debs[0]}
+deb=$(echo "$out"/first/velmora_*_"$(dpkg --print-architecture)".deb)
+[ -f "$deb" ] || { echo "FAIL: not one .deb in $out/first"; ls "$out/first"; exit 1; }
 failed=0
 fail() {
   echo "FAIL: $*"
@@ -92,7 +85,6 @@ if grep -E '^[A-Z]: ' "$out/lintian.log" | grep -Ev ': hardening-no-fortify-func
   grep -q .; then
   fail "lintian reports the tags above"
 fi
-if [ $failed -eq 0 ]; then
+[ $failed -ne 0 ] ||
   echo "$(basename "$deb"): $(wc -l <<<"$actual") files, the same bytes twice; Depends: $depends"
-fi
 exit $failed

@@ -18,6 +18,13 @@ namespace {
 
 GLFWwindow* window = nullptr;
 
+void require(bool done, const char* failure) {
+    if (!done) {
+        std::fprintf(stderr, "%s\n", failure);
+        std::abort();
+    }
+}
+
 }  // namespace
 
 GLFWwindow* testGlContext() {
@@ -25,26 +32,17 @@ GLFWwindow* testGlContext() {
         return window;
     }
     keepGlDriverLoaded();
-    if (glfwInit() != GLFW_TRUE) {
-        std::fprintf(stderr, "no display: run this test under xvfb-run\n");
-        std::abort();
-    }
+    require(glfwInit() == GLFW_TRUE, "no display: run this test under xvfb-run");
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     requestDebugContext();
     window = glfwCreateWindow(640, 480, "Velmora tests", nullptr, nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "cannot create an OpenGL 3.3 core context\n");
-        std::abort();
-    }
+    require(window != nullptr, "cannot create an OpenGL 3.3 core context");
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "cannot load the OpenGL entry points\n");
-        std::abort();
-    }
+    require(glewInit() == GLEW_OK, "cannot load the OpenGL entry points");
     while (glGetError() != GL_NO_ERROR) {
     }
     refuseOtherDriver();

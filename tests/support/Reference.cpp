@@ -13,11 +13,8 @@ const int smallDifference = 16;
 
 // The difference of two RGB colours: that of their most different channel.
 int colourDifference(const unsigned char* first, const unsigned char* second) {
-    int worst = 0;
-    for (size_t c = 0; c < 3; ++c) {
-        worst = std::max(worst, std::abs(first[c] - second[c]));
-    }
-    return worst;
+    return std::max({std::abs(first[0] - second[0]), std::abs(first[1] - second[1]),
+                     std::abs(first[2] - second[2])});
 }
 
 PictureDifference compare(const unsigned char* first, const unsigned char* second, size_t pixels) {

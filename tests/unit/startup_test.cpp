@@ -5,6 +5,7 @@
 #include <climits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/Startup.h"
 #include "camera/Settings.h"
@@ -66,9 +67,6 @@ TEST_F(StartupTest, CommandLineStopsAtTheFirstArgumentThatIsNotANumber) {
 
 TEST_F(StartupTest, WindowedDialogueAsksForTheSizeThenTheTestingMode) {
     EXPECT_FALSE(dialogue("0\n800\n600\n0\n"));
-    EXPECT_EQ(windowWidth, 800);
-    EXPECT_EQ(windowHeight, 600);
-    EXPECT_FALSE(testingMode);
     EXPECT_EQ(out.str(),
               std::string("Pleace enter '1' if you want to start in full screen mode and `0` "
                           "otherwise\n than press Enter afterwords\n"
@@ -77,65 +75,57 @@ TEST_F(StartupTest, WindowedDialogueAsksForTheSizeThenTheTestingMode) {
                   testingQuestion);
 }
 
-TEST_F(StartupTest, OnlyExactlyOneChoosesFullScreenOrTestingMode) {
+TEST_F(StartupTest, FullScreenAsksNoSizeAndEndsWithTheInformationText) {
     EXPECT_TRUE(dialogue("1\n1\n"));
-    EXPECT_TRUE(testingMode);
-    // Full screen asks no size; the information text follows without a line break.
     EXPECT_EQ(out.str().find("window width"), std::string::npos);
-    const std::string information =
+    // The information text follows without a line break.
+    EXPECT_TRUE(out.str().ends_with(
         "Shadowmap informations:\n Calls Shaders in Main main()\n creats depth Texture in Main "
         "creatDeathTexture\n Depth Shader is Shadow_depth_frag\ver \n general Shader containig "
-        "pass2 is TextureFragVer";
-    EXPECT_EQ(out.str().substr(out.str().size() - information.size()), information);
-
-    testingMode = false;
-    EXPECT_FALSE(dialogue("2\n640\n480\n2\n"));
-    EXPECT_FALSE(testingMode);
-    EXPECT_FALSE(dialogue("yes\n"));
+        "pass2 is TextureFragVer"));
 }
 
-TEST_F(StartupTest, AFailedReadFreezesTheRestOfTheDialogue) {
-    // A word as the first answer: windowed, and the sizes keep the command line's values.
-    windowWidth = 800;
-    windowHeight = 600;
-    EXPECT_FALSE(dialogue("abc\n1024\n768\n1\n"));
-    EXPECT_EQ(windowWidth, 800);
-    EXPECT_EQ(windowHeight, 600);
-    EXPECT_FALSE(testingMode);
-
-    // A word as the width gives 0, and the height and testing answers are never read.
-    EXPECT_FALSE(dialogue("0\nwide\n768\n1\n"));
-    EXPECT_EQ(windowWidth, 0);
-    EXPECT_EQ(windowHeight, 600);
-    EXPECT_FALSE(testingMode);
-
-    // End of input in the middle.
-    EXPECT_FALSE(dialogue("0\n1024\n"));
-    EXPECT_EQ(windowWidth, 1024);
-    EXPECT_EQ(windowHeight, 600);
-
-    // Full screen answered with extra text: the text fails the testing question.
-    EXPECT_TRUE(dialogue("1abc\n1\n"));
-    EXPECT_FALSE(testingMode);
-
-    // A size beyond 32 bits saturates and fails the stream.
-    EXPECT_FALSE(dialogue("0\n99999999999\n600\n1\n"));
-    EXPECT_EQ(windowWidth, INT_MAX);
-    EXPECT_FALSE(testingMode);
-}
-
-TEST_F(StartupTest, TheDialogueTakesTheRestOfItsLastAnswersLine) {
-    // What reads the console next (the pause after a fatal message) starts at a fresh line, also
-    // after a failed read.
-    for (const char* answers : {"0\n800\n600\n0\nnext", "0 0 600 0 and more\nnext", "1\n1\nnext",
-                                "0\nwide\nnext", "abc def\nnext"}) {
-        SCOPED_TRACE(answers);
-        std::istringstream in(answers);
-        askStartupSettings(in, out);
+// Only exactly 1 chooses full screen or the testing mode; a failed read freezes the rest of the
+// dialogue. Every answer starts from the command line's 800 x 600. What reads the console next
+// (the pause after a fatal message) starts at a fresh line, also after a failed read.
+TEST_F(StartupTest, AnswersChooseTheModeAndTheSize) {
+    const struct {
+        const char* answers;
+        bool fullScreen;
+        int width;
+        int height;
+        bool testing;
+    } cases[] = {
+        {"0\n1024\n768\n0\nnext", false, 1024, 768, false},
+        {"0 1024 768 0 and more\nnext", false, 1024, 768, false},
+        {"2\n640\n480\n2\nnext", false, 640, 480, false},
+        {"0\n640\n480\n1\nnext", false, 640, 480, true},
+        {"1\n1\nnext", true, 800, 600, true},
+        {"yes\nnext", false, 800, 600, false},
+        // A word as the first answer: windowed, and the sizes keep the command line's values.
+        {"abc def\nnext", false, 800, 600, false},
+        // A word as the width gives 0, and the height and testing answers are never read.
+        {"0\nwide\nnext", false, 0, 600, false},
+        {"0\n1024\n", false, 1024, 600, false},
+        // Full screen answered with extra text: the text fails the testing question.
+        {"1abc\nnext", true, 800, 600, false},
+        // A size beyond 32 bits saturates and fails the stream.
+        {"0\n99999999999\nnext", false, INT_MAX, 600, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answers);
+        windowWidth = 800;
+        windowHeight = 600;
+        testingMode = false;
+        std::istringstream in(c.answers);
+        EXPECT_EQ(askStartupSettings(in, out), c.fullScreen);
+        EXPECT_EQ(windowWidth, c.width);
+        EXPECT_EQ(windowHeight, c.height);
+        EXPECT_EQ(testingMode, c.testing);
         in.clear();
         std::string rest;
         std::getline(in, rest);
-        EXPECT_EQ(rest, "next");
+        EXPECT_EQ(rest, std::string(c.answers).ends_with("next") ? "next" : "");
     }
 }
 
