@@ -188,11 +188,13 @@ TEST(ClickTable, EveryTargetActsOnlyInsideItsConeAndReach) {
     }
 }
 
-// The view direction the camera keeps is not normalised (looking 45 degrees down here).
+// The view direction the camera keeps is not normalised (twice as long here): a target 30 degrees
+// off lies outside a 20.5-degree cone, one straight ahead inside a narrow one.
 TEST_F(Rules, GazeTestNormalisesTheView) {
     playerCamera->position = glm::vec3(0.0f, 8.0f, 0.0f);
-    playerCamera->front = glm::vec3(0.0f, -1.0f, -1.0f);
-    EXPECT_TRUE(gazeTest(glm::vec3(0.0f, 7.5f, -0.5f), 0.01f, 1.0f));
+    playerCamera->front = glm::vec3(0.0f, 0.0f, -2.0f);
+    EXPECT_FALSE(gazeTest(glm::vec3(0.0f, 8.0f, 0.0f) + 0.5f * yawed(30.0f), cone20_5, 1.0f));
+    EXPECT_TRUE(gazeTest(glm::vec3(0.0f, 8.0f, -0.5f), 0.01f, 1.0f));
 }
 
 TEST_F(Rules, LevelOneClicksSwapPiecesAndTakeTheOneNearerTheAxis) {
