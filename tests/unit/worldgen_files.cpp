@@ -360,6 +360,11 @@ struct TilePicture {
     glm::vec2 origin;  // world x, z of one corner, with its texture coordinates
     glm::vec2 originUv;
     glm::mat2 uvPerWorld;  // texture coordinates per world unit
+
+    glm::vec3 colourAt(const Image& picture, glm::vec2 world) const {
+        const glm::vec2 uv = originUv + uvPerWorld * (world - origin);
+        return sampleGl(picture, uv.x, uv.y);
+    }
 };
 
 TilePicture tilePicture(int t) {
@@ -376,82 +381,66 @@ TilePicture tilePicture(int t) {
             }
         }
     }
-    TilePicture picture{};
-    EXPECT_GE(corners.size(), 3u);
-    if (corners.size() < 3) {
-        return picture;
+    EXPECT_GE(corners.size(), 4u);
+    if (corners.size() < 4) {
+        return {};
     }
-    // The corner farthest from the first and one off their line span the face.
-    std::size_t far = 1;
-    for (std::size_t k = 1; k < corners.size(); ++k) {
-        if (glm::distance(corners[k].first, corners[0].first) >
-            glm::distance(corners[far].first, corners[0].first)) {
-            far = k;
-        }
-    }
-    std::size_t side = 1;
-    for (std::size_t k = 1; k < corners.size(); ++k) {
-        const glm::vec2 a = corners[far].first - corners[0].first;
-        const glm::vec2 b = corners[k].first - corners[0].first;
-        if (std::fabs(a.x * b.y - a.y * b.x) > 1e-6f && k != far) {
-            side = k;
-        }
-    }
-    const glm::mat2 world(corners[far].first - corners[0].first,
-                          corners[side].first - corners[0].first);
-    const glm::mat2 uv(corners[far].second - corners[0].second,
-                       corners[side].second - corners[0].second);
-    picture.origin = corners[0].first;
-    picture.originUv = corners[0].second;
-    picture.uvPerWorld = uv * glm::inverse(world);
-    picture.centre = corners[0].first + 0.5f * (corners[far].first - corners[0].first);
-    picture.half = 0.5f * glm::abs(corners[far].first - corners[0].first);
-    return picture;
+    // The corner farthest from the first and one off their line span the square face.
+    const auto [o, oUv] = corners[0];
+    const auto gap = [o](const auto& c) { return glm::distance(c.first, o); };
+    const auto far =
+        *std::max_element(corners.begin(), corners.end(),
+                          [&](const auto& a, const auto& b) { return gap(a) < gap(b); });
+    const auto side = *std::find_if(corners.begin(), corners.end(), [&](const auto& c) {
+        const glm::vec2 a = far.first - o, b = c.first - o;
+        return std::fabs(a.x * b.y - a.y * b.x) > 1e-6f;
+    });
+    const glm::mat2 world(far.first - o, side.first - o), uv(far.second - oUv, side.second - oUv);
+    return {o + 0.5f * (far.first - o), 0.5f * glm::abs(far.first - o), o, oUv,
+            uv * glm::inverse(world)};
+}
+
+// Serpentine numbering: the row and column of each cell, and where the layout puts it.
+constexpr int rowOf[9] = {0, 0, 0, 1, 1, 1, 2, 2, 2};
+constexpr int columnOf[9] = {0, 1, 2, 2, 1, 0, 2, 1, 0};
+glm::vec2 cellCentre(int cell) {
+    return xz(glm::vec3(boardTransform * glm::vec4(0.25f * (rowOf[cell] - 1), 0.0f,
+                                                   0.25f * (columnOf[cell] - 1), 1.0f)));
 }
 
 // The colour difference across every shared edge of two tiles on the board as the arrangement
 // lays them out: the mean over the edge of the largest channel difference between the two
-// tiles' outermost texels, as the engine samples the image.
+// tiles' outermost texels, as the engine samples the image. A tile shows, where it lies, the
+// point of its own top face that is moved onto the cell.
 struct Seam {
     int cellA;
     int cellB;
     float difference;
 };
 
-std::vector<Seam> seamsOf(const int (&cells)[9], const glm::vec2 (&cellCentre)[9],
-                          const TilePicture (&tiles)[8], const glm::vec2 (&homeCentre)[8],
+std::vector<Seam> seamsOf(const int (&cells)[9], const TilePicture (&tiles)[8],
                           const Image& picture) {
     std::vector<Seam> seams;
-    const float pitch = glm::distance(cellCentre[0], cellCentre[1]);
+    const float pitch = glm::distance(cellCentre(0), cellCentre(1));
     for (int a = 0; a < 9; ++a) {
         for (int b = a + 1; b < 9; ++b) {
-            if (cells[a] < 0 || cells[b] < 0 ||
-                std::fabs(glm::distance(cellCentre[a], cellCentre[b]) - pitch) > 0.1f * pitch) {
+            const glm::vec2 across = (cellCentre(b) - cellCentre(a)) / pitch;
+            if (cells[a] < 0 || cells[b] < 0 || std::fabs(glm::length(across) - 1.0f) > 0.1f) {
                 continue;
             }
-            const glm::vec2 across = (cellCentre[b] - cellCentre[a]) / pitch;
-            const glm::vec2 along(-across.y, across.x);
-            // A tile shows its picture where it lies: the point of its own top face that is
-            // moved onto the cell.
-            const auto colourAt = [&](int cell, glm::vec2 world) {
-                const TilePicture& tile = tiles[cells[cell]];
-                const glm::vec2 own = world - cellCentre[cell] + homeCentre[cells[cell]];
-                const glm::vec2 uv = tile.originUv + tile.uvPerWorld * (own - tile.origin);
-                return sampleGl(picture, uv.x, uv.y);
-            };
+            const TilePicture& tileA = tiles[cells[a]];
+            const TilePicture& tileB = tiles[cells[b]];
+            const glm::vec2 edgeA = across * (0.98f * glm::dot(tileA.half, glm::abs(across)));
+            const glm::vec2 edgeB = across * (0.98f * glm::dot(tileB.half, glm::abs(across)));
             float sum = 0.0f;
-            const int samples = 40;
-            for (int k = 0; k < samples; ++k) {
-                const float s = (static_cast<float>(k) + 0.5f) / samples - 0.5f;
-                const float edgeA = 0.98f * glm::dot(tiles[cells[a]].half, glm::abs(across));
-                const float edgeB = 0.98f * glm::dot(tiles[cells[b]].half, glm::abs(across));
-                const glm::vec2 offset = along * (0.9f * s * pitch);
-                const glm::vec2 onA = cellCentre[a] + across * edgeA + offset;
-                const glm::vec2 onB = cellCentre[b] - across * edgeB + offset;
-                const glm::vec3 d = glm::abs(colourAt(a, onA) - colourAt(b, onB));
+            for (int k = 0; k < 40; ++k) {
+                const glm::vec2 along =
+                    glm::vec2(-across.y, across.x) * (0.9f * ((k + 0.5f) / 40.0f - 0.5f) * pitch);
+                const glm::vec3 d = glm::abs(tileA.colourAt(picture, tileA.centre + edgeA + along) -
+                                             tileB.colourAt(picture, tileB.centre - edgeB + along));
                 sum += std::max({d.r, d.g, d.b});
             }
-            seams.push_back({a, b, sum / samples});
+            seams.push_back({a, b, sum / 40.0f});
         }
     }
     return seams;
@@ -466,21 +455,16 @@ TEST(WorldBoard, TilesSitOnTheirCellsAndTheSolvedPictureIsUpright) {
     layoutScene();
     const Image picture = loadImage("Textures/picture.png");
     ASSERT_NE(picture, nullptr);
-    const int rowOf[9] = {0, 0, 0, 1, 1, 1, 2, 2, 2};
-    const int columnOf[9] = {0, 1, 2, 2, 1, 0, 2, 1, 0};
     const int solvedRow[8] = {0, 0, 0, 1, 1, 1, 2, 2};
     for (int t = 0; t < 8; ++t) {
         SCOPED_TRACE(t);
         const TilePicture tile = tilePicture(t);
         const int cell = static_cast<int>(std::find(boardCells, boardCells + 9, t) - boardCells);
-        const glm::vec4 centre = boardTransform * glm::vec4(0.25f * (rowOf[cell] - 1), 0.0f,
-                                                            0.25f * (columnOf[cell] - 1), 1.0f);
-        EXPECT_LT(glm::distance(tile.centre, xz(glm::vec3(centre))), 1e-3f);
+        EXPECT_LT(glm::distance(tile.centre, cellCentre(cell)), 1e-3f);
         // Halfway to the tile's edge nearest the picture's top or bottom (its very edge shows the
         // picture's frame): screen up is -x.
-        const glm::vec2 edge(solvedRow[t] == 0 ? -0.5f * tile.half.x : 0.5f * tile.half.x, 0.0f);
-        const glm::vec2 uv = tile.originUv + tile.uvPerWorld * (tile.centre + edge - tile.origin);
-        const glm::vec3 colour = sampleGl(picture, uv.x, uv.y);
+        const float toEdge = (solvedRow[t] == 0 ? -0.5f : 0.5f) * tile.half.x;
+        const glm::vec3 colour = tile.colourAt(picture, tile.centre + glm::vec2(toEdge, 0.0f));
         if (solvedRow[t] != 1) {
             EXPECT_EQ(colour.b > colour.g, solvedRow[t] == 0);
         }
@@ -490,36 +474,12 @@ TEST(WorldBoard, TilesSitOnTheirCellsAndTheSolvedPictureIsUpright) {
 TEST(WorldBoard, PictureIsWholeOnlyInTheSolvedArrangement) {
     resetGameState();
     layoutScene();
-    // Where each cell lies, from the tiles the layout puts into the starting arrangement; the
-    // one cell left empty completes the square grid.
     int start[9] = {};
     std::copy(std::begin(boardCells), std::end(boardCells), std::begin(start));
     TilePicture tiles[8];
-    glm::vec2 home[8];
-    glm::vec2 cellCentre[9];
-    int empty = -1;
-    glm::vec2 sum(0.0f);
-    for (int cell = 0; cell < 9; ++cell) {
-        if (start[cell] < 0) {
-            empty = cell;
-            continue;
-        }
-        tiles[start[cell]] = tilePicture(start[cell]);
-        home[start[cell]] = tiles[start[cell]].centre;
-        cellCentre[cell] = home[start[cell]];
-        sum += cellCentre[cell];
+    for (int t = 0; t < 8; ++t) {
+        tiles[t] = tilePicture(t);
     }
-    ASSERT_GE(empty, 0);
-    glm::vec2 lo(1e30f), hi(-1e30f);
-    for (int cell = 0; cell < 9; ++cell) {
-        if (cell != empty) {
-            lo = glm::min(lo, cellCentre[cell]);
-            hi = glm::max(hi, cellCentre[cell]);
-        }
-    }
-    // The grid's centre is the middle of its bounds, and nine cells sum to nine times it.
-    cellCentre[empty] = 4.5f * (lo + hi) - sum;
-
     // The solved arrangement as the game's own test accepts it.
     int solved[9] = {-1, 0, 1, 2, 3, 4, 5, 6, 7};
     bool found = false;
@@ -535,16 +495,17 @@ TEST(WorldBoard, PictureIsWholeOnlyInTheSolvedArrangement) {
     // least half of the seams of the two rows farthest from the board camera (it looks along
     // -x, so they are the rows of smallest x) show one.
     const float whole = 0.12f, broken = 0.30f;
-    const std::vector<Seam> solvedSeams = seamsOf(solved, cellCentre, tiles, home, picture);
+    const std::vector<Seam> solvedSeams = seamsOf(solved, tiles, picture);
     EXPECT_EQ(solvedSeams.size(), 10u);
     for (const Seam& seam : solvedSeams) {
         EXPECT_LT(seam.difference, whole) << "cells " << seam.cellA << " and " << seam.cellB;
     }
-    const float nearRow = hi.x - 0.25f * (hi.x - lo.x);
+    // Between the middle row and the near row (row 2, at the largest x).
+    const float nearRow = 0.5f * (cellCentre(4).x + cellCentre(7).x);
     int topSeams = 0;
     int brokenSeams = 0;
-    for (const Seam& seam : seamsOf(start, cellCentre, tiles, home, picture)) {
-        if (cellCentre[seam.cellA].x < nearRow && cellCentre[seam.cellB].x < nearRow) {
+    for (const Seam& seam : seamsOf(start, tiles, picture)) {
+        if (cellCentre(seam.cellA).x < nearRow && cellCentre(seam.cellB).x < nearRow) {
             ++topSeams;
             brokenSeams += seam.difference > broken ? 1 : 0;
         }
