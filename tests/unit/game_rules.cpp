@@ -1,6 +1,7 @@
-// The game rules, driven as the frame loop and a player drive them: the layout's conventions, the
-// gaze test, carrying pieces, level completion, rewards, doors, the sliding-tile board and its
-// keys, the fleeing box, the statues, the hidden boxes and the companion's walk.
+// The game rules, driven as the frame loop and a player drive them: the gaze test, carrying
+// pieces, level completion, rewards, doors, the sliding-tile board and its keys, the statues, the
+// hidden boxes and the companion's second walk. The whole game is played through in
+// game_playthrough.cpp and playthrough_pictures.cpp; these are the cases a straight play misses.
 
 #include <algorithm>
 #include <string>
