@@ -1,7 +1,8 @@
 // The game rules, driven as the frame loop and a player drive them: the gaze test, carrying
 // pieces, level completion, rewards, doors, the sliding-tile board and its keys, the statues, the
-// hidden boxes and the companion's second walk. The whole game is played through in
-// game_playthrough.cpp and playthrough_pictures.cpp; these are the cases a straight play misses.
+// hidden boxes and the companion's second walk. The scripted player plays the game through
+// (game_playthrough.cpp, and to the win in playthrough_pictures.cpp); these are the cases a
+// straight play misses.
 
 #include <algorithm>
 #include <string>
