@@ -25,9 +25,8 @@ struct CoutCapture {
 // Each component within the tolerance.
 inline void expectNear(const glm::vec3& actual, const glm::vec3& expected,
                        float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
+    EXPECT_TRUE(glm::all(glm::lessThanEqual(glm::abs(actual - expected), glm::vec3(tolerance))))
+        << actual.x << ", " << actual.y << ", " << actual.z;
 }
 
 // What the frames asked of the renderer while a driver records it.

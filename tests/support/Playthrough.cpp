@@ -67,14 +67,6 @@ void selectCell(GameDriver& game, int target) {
 
 }  // namespace
 
-float horizontalGap(const glm::vec3& a, const glm::vec3& b) {
-    return std::hypot(a.x - b.x, a.z - b.z);
-}
-
-glm::vec3 eye() {
-    return playerCamera->position;
-}
-
 void setMilestoneHook(MilestoneHook hook) {
     milestoneHook = hook;
 }

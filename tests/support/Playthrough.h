@@ -16,8 +16,3 @@ void playLevel4(GameDriver& game);
 // tests that take pictures along the way.
 using MilestoneHook = void (*)(const char* name);
 void setMilestoneHook(MilestoneHook hook);
-
-// Distance on the floor plan, ignoring heights.
-float horizontalGap(const glm::vec3& a, const glm::vec3& b);
-// The player's eye.
-glm::vec3 eye();

@@ -54,7 +54,8 @@ TEST(Camera, TheCursorWrapsAtTwoEdgesAtOnceAndOnlyTheMoveBeforeTheJumpTurns) {
 }
 
 TEST(Camera, KeysWalkFlatAndFlyByTheFrameTime) {
-    // The driver's scripted keyboard holds the keys; a camera of its own moves by them.
+    // The driver's scripted keyboard holds the keys; a camera of its own moves by them. The
+    // playthrough walks every way; here, that W stays level and the speeds.
     GameDriver game;
     Camera camera(glm::mat4(1.0f), 0, 0);
     camera.moveStep = 0.016f;
@@ -66,10 +67,9 @@ TEST(Camera, KeysWalkFlatAndFlyByTheFrameTime) {
         int steps;
         glm::vec3 position;
     } moves[] = {{{key::w}, 1, {-3.0f, 8.0f, -1.016f}},
-                 {{key::d}, 1, {-2.984f, 8.0f, -1.016f}},
-                 {{key::a, key::s}, 1, {-3.0f, 8.0f, -1.0f}},
-                 {{key::q}, 1, {-3.0f, 8.032f, -1.0f}},
-                 {{key::e}, 2, {-3.0f, 7.968f, -1.0f}}};
+                 {{key::a, key::s}, 1, {-3.016f, 8.0f, -1.0f}},
+                 {{key::q}, 1, {-3.016f, 8.032f, -1.0f}},
+                 {{key::e}, 2, {-3.016f, 7.968f, -1.0f}}};
     for (const auto& move : moves) {
         for (const int keyCode : move.keys) {
             queueKeyEvent(keyCode, pressAction);

@@ -1,6 +1,8 @@
-// The game rules, driven as the frame loop and a player drive them: the layout's conventions, the
-// gaze test, carrying pieces, level completion, rewards, doors, the sliding-tile board and its
-// keys, the fleeing box, the statues, the hidden boxes and the companion's walk.
+// The game rules, driven as the frame loop and a player drive them: the gaze test, carrying
+// pieces, level completion, rewards, doors, the sliding-tile board and its keys, the statues, the
+// hidden boxes and the companion's second walk. The scripted player plays the game through
+// (game_playthrough.cpp, and to the win in playthrough_pictures.cpp); these are the cases a
+// straight play misses.
 
 #include <algorithm>
 #include <string>
@@ -116,22 +118,6 @@ protected:
 
 }  // namespace
 
-TEST(Layout, ChainedTurnedAndScaledPlacementsLandWhereTheHouseNeedsThem) {
-    layoutScene();
-    // The end of the door chain, turned by 67.5 and then 0.05 radians in the 0.2-scaled frame.
-    expectNear(positionOf(doorTransform7), {-1.5341f, 6.48f, -5.538f});
-    expectNear(glm::vec3(doorTransform7[0]), {0.0012f, 0.0f, 0.2f}, 1e-3f);
-    // The first arm is the body turned half round, hanging at the body.
-    expectNear(glm::vec3(armTransform1[0]), {-0.2f, 0.0f, 0.0f});
-    expectNear(positionOf(armTransform1), positionOf(playerBodyTransform));
-    // Scaled before it is moved, so it lands on the house's origin.
-    expectNear(positionOf(labyrinthTransform), positionOf(houseTransform));
-    expectNear(glm::vec3(labyrinthTransform[0]), {0.2f, 0.0f, 0.0f});
-    // Boxes placed in a half- and a three-quarter-turned frame: the offsets are turned with it.
-    expectNear(positionOf(hiddenKeyBox4TopTransform), {-1.15f, 8.53f, 2.95f});
-    expectNear(positionOf(hiddenKeyBox8Transform), {-2.18f, 8.53f, 2.0f});
-}
-
 // Every row of the click table: a click from just inside the cone and the reach acts; one from just
 // outside the cone, or just beyond the reach, does not. Each click is a left press through the
 // frame loop's callbacks, from a fresh game set up for that target.
@@ -194,28 +180,16 @@ TEST(ClickTable, EveryTargetActsOnlyInsideItsConeAndReach) {
     }
 }
 
-// The view direction the camera keeps is not normalised (looking 45 degrees down here), and a
-// camera exactly on the target points at nothing.
-TEST_F(Rules, GazeTestNormalisesTheViewAndNeedsADistance) {
-    const glm::vec3 eye(0.0f, 8.0f, 0.0f);
-    playerCamera->position = eye;
-    playerCamera->front = glm::vec3(0.0f, -1.0f, -1.0f);
-    EXPECT_TRUE(gazeTest(eye + glm::vec3(0.0f, -0.5f, -0.5f), 0.01f, 1.0f));
-    EXPECT_FALSE(gazeTest(eye, cone20_5, 1.0f));
+// The view direction the camera keeps is not normalised (twice as long here): a target 30 degrees
+// off lies outside a 20.5-degree cone, one straight ahead inside a narrow one.
+TEST_F(Rules, GazeTestNormalisesTheView) {
+    playerCamera->position = glm::vec3(0.0f, 8.0f, 0.0f);
+    playerCamera->front = glm::vec3(0.0f, 0.0f, -2.0f);
+    EXPECT_FALSE(gazeTest(glm::vec3(0.0f, 8.0f, 0.0f) + 0.5f * yawed(30.0f), cone20_5, 1.0f));
+    EXPECT_TRUE(gazeTest(glm::vec3(0.0f, 8.0f, -0.5f), 0.01f, 1.0f));
 }
 
-TEST_F(Rules, LevelOneClicksCarryDropAndSwapPieces) {
-    const glm::vec3 eye(-2.2f, 8.0f, -1.4f);
-    clickAt(eye, level1Part2Transform);
-    ASSERT_TRUE(carryingPart2);
-    // The piece floats one unit along the view, shifted 0.03 on x and z; a click at nothing
-    // drops it there.
-    game.placeCamera(eye, eye + glm::vec3(-1.0f, 0.0f, 0.0f));
-    game.frame();
-    clickAt(eye, eye + glm::vec3(-1.0f, 0.0f, 0.0f));
-    EXPECT_FALSE(carryingPart2);
-    expectNear(positionOf(level1Part2Transform), eye + glm::vec3(-0.97f, 0.0f, 0.03f));
-
+TEST_F(Rules, LevelOneClicksSwapPiecesAndTakeTheOneNearerTheAxis) {
     // Carrying piece 1 and clicking piece 3 swaps them.
     clickAt({-3.7f, 8.0f, -3.4f}, level1Part1Transform);
     ASSERT_TRUE(carryingPart1);
@@ -226,44 +200,41 @@ TEST_F(Rules, LevelOneClicksCarryDropAndSwapPieces) {
 
     // Two pieces in view: the one nearer the world's vertical axis is taken; on a tie, the first.
     const glm::vec3 eyeAbove(-1.35f, 8.0f, -1.35f);
-    const glm::vec3 between(-1.8f, 7.3f, -1.8f);
-    moveTo(level1Part1Transform, {-2.0f, 7.3f, -1.6f});
-    moveTo(level1Part2Transform, {-1.55f, 7.3f, -1.95f});
-    clickAt(eyeAbove, between);
-    EXPECT_FALSE(carryingPart1);
-    EXPECT_TRUE(carryingPart2);
-    clickAt(eyeAbove, eyeAbove + glm::vec3(1.0f, 0.0f, 0.0f));
-    ASSERT_FALSE(carryingPart1 || carryingPart2);
-    moveTo(level1Part2Transform, {-1.6f, 7.3f, -2.0f});
-    clickAt(eyeAbove, between);
-    EXPECT_TRUE(carryingPart1);
-    EXPECT_FALSE(carryingPart2);
+    for (const float z2 : {-1.95f, -2.0f}) {
+        resetGameState();
+        moveTo(level1Part1Transform, {-2.0f, 7.3f, -1.6f});
+        moveTo(level1Part2Transform, {z2 + 0.4f, 7.3f, z2});
+        clickAt(eyeAbove, {-1.8f, 7.3f, -1.8f});
+        EXPECT_EQ(carryingPart2, z2 > -2.0f) << z2;
+    }
 }
 
 // Level 2, solved by its board, is in the rewards' table below.
 TEST_F(Rules, LevelOneIsSolvedByEveryPieceOnItsOwnPlace) {
-    // Level 1: every piece on its own place, within 0.3 on x and z; the height does not matter.
-    placePieces();
-    level1Part1Transform[3].x += 0.29f;
-    level1Part3Transform[3].y = 9.0f;
-    game.frame();
-    EXPECT_EQ(solvedLevel, 1);
-    resetGameState();
-    placePieces();
-    level1Part1Transform[3].z -= 0.31f;
-    game.frame();
-    EXPECT_EQ(solvedLevel, -1);
-    // A piece on another piece's place does not count.
-    placePieces();
-    moveTo(level1Part1Transform, positionOf(level1Place1Transform));
-    moveTo(level1Part3Transform, positionOf(level1Place3Transform));
-    game.frame();
-    EXPECT_EQ(solvedLevel, -1);
+    // Within 0.3 on x and z, at any height; a piece on another piece's place does not count.
+    const struct {
+        glm::vec3 shift;
+        bool swapped, solved;
+    } rows[] = {{{0.29f, 1.0f, 0.0f}, false, true},
+                {{0.0f, 0.0f, -0.31f}, false, false},
+                {{}, true, false}};
+    for (const auto& row : rows) {
+        resetGameState();
+        placePieces();
+        level1Part1Transform[3] += glm::vec4(row.shift, 0.0f);
+        if (row.swapped) {
+            std::swap(level1Part1Transform[3], level1Part3Transform[3]);
+        }
+        game.frame();
+        EXPECT_EQ(solvedLevel, row.solved ? 1 : -1) << &row - rows;
+    }
 }
 
 // Each key taken in the first frame it can be, deep inside its box: the lid stops within one
 // frame's step above its threshold (the board and its tiles ride with the second lid), and the key
-// stays where it went. It cannot be taken a second time, not even in the poll that opens the door.
+// stays where it went. The door click clears keyTaken while the puzzle stays solved, and the door
+// opens only in the next frame: a click of the same poll aimed at the taken key must not hand it
+// over again.
 TEST(Rewards, AKeyTakenEarlyStaysTakenWhileTheRestOfTheRewardRisesOn) {
     const struct {
         int level;
@@ -271,10 +242,22 @@ TEST(Rewards, AKeyTakenEarlyStaysTakenWhileTheRestOfTheRewardRisesOn) {
         const glm::mat4* lid;
         float lidTop;
         glm::vec3 byKey;
+        const glm::mat4* door;
         glm::vec3 byDoor;
-    } rows[] = {
-        {1, &key1Transform, &box1LidTransform, 8.0f, {-2.2f, 8.0f, -2.3f}, {-3.5f, 8.0f, -1.0f}},
-        {2, &key2Transform1, &box2LidTransform, 9.1f, {-5.1f, 9.3f, -1.0f}, {-5.1f, 9.3f, -1.0f}}};
+    } rows[] = {{1,
+                 &key1Transform,
+                 &box1LidTransform,
+                 8.0f,
+                 {-2.2f, 8.0f, -2.3f},
+                 &doorTransform4,
+                 {-3.5f, 8.0f, -1.0f}},
+                {2,
+                 &key2Transform1,
+                 &box2LidTransform,
+                 9.1f,
+                 {-5.1f, 9.3f, -1.0f},
+                 &doorTransform3,
+                 {-5.1f, 9.3f, -1.0f}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.level);
         GameDriver game;
@@ -282,25 +265,20 @@ TEST(Rewards, AKeyTakenEarlyStaysTakenWhileTheRestOfTheRewardRisesOn) {
         placePieces();
         setBoard(solvedBoard);
         game.frame();
-        ASSERT_EQ(solvedLevel, row.level);
-        const auto clickAt = [&game](const glm::vec3& eye, const glm::mat4& target) {
-            game.placeCamera(eye, positionOf(target));
-            game.click();
-        };
-        clickAt(row.byKey, *row.key);
+        game.placeCamera(row.byKey, positionOf(*row.key));
+        game.click();
         ASSERT_TRUE(holdingKey);
         const glm::mat4 taken = *row.key;
         game.run(10.0f);
-        EXPECT_GT((*row.lid)[3].y, row.lidTop);
-        EXPECT_LT((*row.lid)[3].y, row.lidTop + 0.01f);
-        EXPECT_EQ(*row.key, taken);
+        EXPECT_NEAR((*row.lid)[3].y, row.lidTop + 0.005f, 0.005f);
         EXPECT_NEAR(level2PartTransform[0][3].y, boardTransform[3].y, 1e-4f);
-        holdingKey = false;
-        clickAt(row.byKey, *row.key);
+        game.placeCamera(row.byDoor, positionOf(*row.door));
+        handleClick(nullptr, 0, 1, 0);
+        ASSERT_FALSE(keyTaken);
+        game.placeCamera(positionOf(taken) + glm::vec3(0.5f, 0.0f, 0.0f), positionOf(taken));
+        handleClick(nullptr, 0, 1, 0);
         EXPECT_FALSE(holdingKey);
-        holdingKey = true;
-        clickAt(row.byDoor, row.level == 1 ? doorTransform4 : doorTransform3);
-        game.run(1.0f);
+        game.frame();
         ASSERT_EQ(currentLevel, row.level + 1);
         EXPECT_EQ(*row.key, taken);
     }
@@ -318,22 +296,13 @@ TEST_F(Rules, RewardsRiseToTheirThresholdsAndKeysThenSpin) {
                    {3, &box3LidTransform, 9.1f, &key2Transform2, 9.0f}};
     for (const auto& reward : rewards) {
         solvedLevel = currentLevel = reward.level;
-        const float boardStart = boardTransform[3].y;
         game.run(10.0f);
         // Each stops within one frame's step above its threshold.
-        EXPECT_GT((*reward.lid)[3].y, reward.lidTop);
-        EXPECT_LT((*reward.lid)[3].y, reward.lidTop + 0.002f);
-        EXPECT_GT((*reward.key)[3].y, reward.keyTop);
-        EXPECT_LT((*reward.key)[3].y, reward.keyTop + 0.0013f);
+        EXPECT_NEAR((*reward.lid)[3].y, reward.lidTop + 0.001f, 0.001f);
+        EXPECT_NEAR((*reward.key)[3].y, reward.keyTop + 0.00065f, 0.00065f);
         const glm::mat4 risen = *reward.key;
         game.frame();
-        EXPECT_EQ(positionOf(*reward.key), positionOf(risen));
-        EXPECT_NE(glm::vec3((*reward.key)[0]), glm::vec3(risen[0]));
-        // The board and its tiles ride up with the second lid.
-        EXPECT_EQ(boardTransform[3].y > boardStart, reward.level == 2);
-        for (const glm::mat4& tile : level2PartTransform) {
-            EXPECT_FLOAT_EQ(tile[3].y, boardTransform[3].y);
-        }
+        EXPECT_TRUE(positionOf(*reward.key) == positionOf(risen) && *reward.key != risen);
     }
 }
 
@@ -341,10 +310,8 @@ TEST_F(Rules, AnExitDoorOpensOnceAndMovesThePlayerOn) {
     holdingKey = keyTaken = true;
     clickAt({-3.5f, 8.0f, -1.0f}, doorTransform4);
     EXPECT_FALSE(holdingKey || keyTaken);
-    EXPECT_EQ(currentLevel, 1);
     game.frame();
     EXPECT_EQ(currentLevel, 2);
-    EXPECT_EQ(walkScript, 1);
     // Turned by 90 radians (not degrees, not a quarter turn), then moved in the turned frame.
     const glm::mat4 opened = doorTransform4;
     expectNear(positionOf(opened), {-4.8866f, 7.68f, -0.7135f});
@@ -380,35 +347,21 @@ TEST_F(Rules, ASolvedBoardLowersItsTileOnceAndRefusesClicks) {
     }
 }
 
-TEST_F(Rules, TheFleeingBoxRunsTwiceAndHoldsTheKeyOnTheThirdHit) {
+// The box's flight is played through in the scripted playthrough.
+TEST_F(Rules, DoorOneRefusesTheKeyWhileTheBoxStillRuns) {
     currentLevel = 3;
-    // Door clicks do nothing while the box is still running.
     holdingKey = true;
     clickAt({-2.42f, 9.3f, -0.3f}, doorTransform1);
     EXPECT_FALSE(openDoor1Request);
-    holdingKey = false;
-
-    // The box and its lid flee north, then west; the third hit puts the key in the box.
-    clickAt({-0.7f, 9.3f, -4.4f}, box1Transform);
-    expectNear(positionOf(box3LidTransform), {-0.7f, 8.655f, -0.6f});
-    clickAt({-0.7f, 9.3f, -1.2f}, box1Transform);
-    EXPECT_EQ(solvedLevel, -1);
-    clickAt({-3.4f, 9.3f, -0.6f}, box1Transform);
-    EXPECT_EQ(solvedLevel, 3);
-    expectNear(positionOf(box1Transform), {-4.0f, 8.65f, -0.6f});
-    expectNear(positionOf(key2Transform2), {-4.0f, 8.65f, -0.6f});
 }
 
 TEST_F(Rules, HiddenTopsOpenOnceEachAndOnlyTheTargetTurns) {
     currentLevel = 4;
     // Tops 7 and 8 both in one click: the later one is the target and turns.
     clickAt({-2.54f, 9.3f, 2.85f}, {-2.54f, 8.53f, 2.0f});
-    EXPECT_TRUE(openTop7Request);
-    EXPECT_EQ(hiddenTarget, 8);
     const glm::mat4 closedTop7 = hiddenKeyBox7TopTransform;
     game.frame();
     EXPECT_TRUE(hiddenTopOpened[7]);
-    EXPECT_FALSE(openTop8Request);
     EXPECT_EQ(hiddenKeyBox7TopTransform, closedTop7);
     // An opened top is no target: looking at it again changes nothing.
     const glm::mat4 openedTop8 = hiddenKeyBox8TopTransform;
@@ -417,9 +370,7 @@ TEST_F(Rules, HiddenTopsOpenOnceEachAndOnlyTheTargetTurns) {
     EXPECT_EQ(hiddenKeyBox8TopTransform, openedTop8);
     // The pending top turns when a later click names it.
     clickAt({-2.9f, 9.3f, 2.85f}, hiddenKeyBox7TopTransform);
-    EXPECT_EQ(hiddenTarget, 7);
     game.frame();
-    EXPECT_TRUE(hiddenTopOpened[6]);
     EXPECT_NE(hiddenKeyBox7TopTransform, closedTop7);
 }
 
@@ -431,9 +382,7 @@ TEST_F(Rules, KeysAAndBAreTakenOnceFromTheirOpenBoxesAndOpenDoorsSixAndNine) {
     const glm::mat4 door6 = doorTransform6;
     clickAt(byDoor6, doorTransform6);
     clickAt(byDoor6, doorTransform6);
-    game.frame();
-    EXPECT_EQ(out.text(), "YOU WONYOU WON");
-    EXPECT_EQ(GameDriver::blendingSwitches(), 2);
+    EXPECT_TRUE(out.text() == "YOU WONYOU WON" && GameDriver::blendingSwitches() == 2);
     EXPECT_EQ(doorTransform6, door6);
 
     for (const bool a : {true, false}) {
@@ -442,56 +391,20 @@ TEST_F(Rules, KeysAAndBAreTakenOnceFromTheirOpenBoxesAndOpenDoorsSixAndNine) {
         glm::mat4& door = a ? doorTransform6 : doorTransform9;
         const bool& holding = a ? holdingKeyA : holdingKeyB;
         const glm::vec3 byKey = a ? glm::vec3(-3.1f, 9.3f, 2.95f) : glm::vec3(-2.0f, 9.3f, 2.0f);
-        // The key can be taken only once its box is open.
+        // The key can be taken only once its box is open, and only once: taken, it lies 1.4
+        // below where it lay.
         clickAt(byKey, key);
         EXPECT_FALSE(holding);
         clickAt(byKey, a ? hiddenKeyBox1TopTransform : hiddenKeyBox6TopTransform);
         game.frame();
         clickAt(byKey, key);
         EXPECT_TRUE(holding);
-        const glm::mat4 closedDoor = door;
         clickAt(a ? byDoor6 : glm::vec3(-0.6f, 9.3f, -0.07f), door);
         game.frame();
         EXPECT_FALSE(holding);
-        EXPECT_NE(door, closedDoor);
-        // The taken key, 1.4 below where it lay, cannot be taken again.
-        const glm::mat4 takenKey = key;
         clickAt(byKey + glm::vec3(0.0f, -1.4f, 0.0f), key);
         EXPECT_FALSE(holding);
-        EXPECT_EQ(key, takenKey);
     }
-}
-
-TEST_F(Rules, TheCompanionWalksItsLegsInOrder) {
-    // The direction of each frame's step, each new one recorded once.
-    walkScript = 1;
-    std::vector<glm::ivec3> legs;
-    for (int frame = 0; frame < 60 * 40 && walkScript == 1; ++frame) {
-        const glm::vec3 before = positionOf(playerBodyTransform);
-        game.frame();
-        const glm::vec3 step = positionOf(playerBodyTransform) - before;
-        const glm::ivec3 direction(glm::sign(step) *
-                                   glm::vec3(glm::greaterThan(glm::abs(step), glm::vec3(1e-6f))));
-        if (direction != glm::ivec3(0) && (legs.empty() || legs.back() != direction)) {
-            legs.push_back(direction);
-        }
-    }
-    const std::vector<glm::ivec3> expected = {{1, 0, 0},  {0, 0, 1}, {-1, 0, 0}, {0, 0, -1},
-                                              {-1, 1, 0}, {0, 1, 1}, {1, 1, 0}};
-    EXPECT_EQ(legs, expected);
-    EXPECT_EQ(walkScript, -1);
-    // The latches are armed again for the next walk.
-    EXPECT_TRUE(walkLegA && walkLegB && walkLegC && walkLegD && walkLegE && walkLegF && walkLegG);
-    expectNear(positionOf(playerBodyTransform), {-5.5f, 8.875f, -0.393f}, 0.01f);
-    // The limbs hang from the body where the walk ended.
-    expectNear(positionOf(footTransform2),
-               positionOf(playerBodyTransform) + glm::vec3(0.0f, -0.05f, -0.1f));
-
-    // A third script starts nothing.
-    walkScript = 3;
-    const glm::mat4 resting = playerBodyTransform;
-    game.run(1.0f);
-    EXPECT_EQ(playerBodyTransform, resting);
 }
 
 // Door 3 opened while the companion is still on its first walk: it finishes that walk, then
@@ -544,21 +457,14 @@ TEST_F(Board, CursorKeysWrapAndStepOverTheEmptyCellAndEndLeavesTheSelectionKept)
     expectOnlySelectedLifted();
 }
 
+// Each slide's cells and cursor are checked in the playthrough.
 TEST_F(Board, EnterSlidesIntoTheGapOnceUntilACursorKeyRearmsIt) {
-    // Nothing next to cell 4 is empty: no slide, but disarmed.
-    game.tap(key::enter);
-    EXPECT_EQ(boardCells[4], 4);
-    EXPECT_FALSE(boardMoveArmed);
     game.tap(key::s);
-    ASSERT_EQ(boardCursor, 7);
     const float zBefore = level2PartTransform[7][3].z;
     game.tap(key::enter);
-    EXPECT_EQ(boardCells[6], 7);
-    EXPECT_EQ(boardCells[7], -1);
-    EXPECT_EQ(boardCursor, 6);
+    ASSERT_EQ(boardCells[6], 7);
     // One column is a quarter of a tile-model unit along +z.
     EXPECT_NEAR(level2PartTransform[7][3].z - zBefore, 0.075f, 1e-5f);
-    expectOnlySelectedLifted();
     // Pressing ENTER again does nothing until a cursor key is pressed.
     game.tap(key::enter);
     EXPECT_EQ(boardCells[6], 7);
@@ -633,42 +539,4 @@ TEST_F(Statues, AStatueWithinAQuarterUnitCatchesThePlayerOnce) {
     EXPECT_TRUE(gameOver);
     game.run(1.0f);
     EXPECT_EQ(out.text(), "GAMEOVER1 \nGAMEOVER2 \n");
-}
-
-TEST_F(Rules, AKeyTakenOnceCannotBeTakenAgainBeforeItsDoorOpens) {
-    // The door click clears keyTaken while the puzzle stays solved, and the door opens only in
-    // the next frame: a click of the same poll aimed at where the taken key went must not hand it
-    // over again.
-    const struct {
-        int level;
-        glm::mat4* key;
-        glm::vec3 keyEye;
-        glm::mat4* door;
-        glm::vec3 doorEye;
-    } levels[] = {
-        {1, &key1Transform, {-2.2f, 8.0f, -2.3f}, &doorTransform4, {-3.5f, 8.0f, -1.0f}},
-        {2, &key2Transform1, {-5.1f, 9.3f, -1.0f}, &doorTransform3, {-5.1f, 9.3f, -1.0f}},
-    };
-    for (const auto& row : levels) {
-        SCOPED_TRACE("level " + std::to_string(row.level));
-        currentLevel = row.level;
-        placePieces();
-        setBoard(solvedBoard);
-        game.frame();
-        ASSERT_EQ(solvedLevel, row.level);
-        clickAt(row.keyEye, *row.key);
-        ASSERT_TRUE(holdingKey);
-        game.frame();
-        ASSERT_EQ(solvedLevel, row.level);
-        const glm::mat4 taken = *row.key;
-        game.placeCamera(row.doorEye, positionOf(*row.door));
-        handleClick(nullptr, 0, 1, 0);
-        ASSERT_FALSE(keyTaken);
-        game.placeCamera(positionOf(taken) + glm::vec3(0.5f, 0.0f, 0.0f), positionOf(taken));
-        handleClick(nullptr, 0, 1, 0);
-        EXPECT_FALSE(holdingKey);
-        EXPECT_EQ(*row.key, taken);
-        game.frame();
-        ASSERT_EQ(currentLevel, row.level + 1);
-    }
 }

@@ -8,9 +8,7 @@ namespace {
 
 // Red is the value, green its mirror, blue a constant: a mix-up of channels shows.
 RgbImage picture(int width, int height, const std::vector<unsigned char>& values) {
-    RgbImage image;
-    image.width = width;
-    image.height = height;
+    RgbImage image{.width = width, .height = height, .bytes = {}};
     for (unsigned char value : values) {
         image.bytes.insert(image.bytes.end(), {value, static_cast<unsigned char>(255 - value), 7});
     }
@@ -26,8 +24,7 @@ TEST(IconShrink, EachPixelIsTheRoundedMeanOfItsBlock) {
                                     1, 0, 253, 254});
     std::string error;
     const RgbImage icon = shrinkToSquare(input, 2, error);
-    EXPECT_EQ(icon.width, 2);
-    EXPECT_EQ(icon.height, 2);
+    EXPECT_TRUE(icon.width == 2 && icon.height == 2);
     const std::vector<unsigned char> expected = {1, 254, 7, 2, 253, 7, 1, 255, 7, 252, 3, 7};
     EXPECT_EQ(icon.bytes, expected);
     EXPECT_TRUE(error.empty());

@@ -168,24 +168,15 @@ TEST(WorldFiles, EveryModelImportsWithNormalsTextureCoordinatesAndTwentyFourBitI
     const std::set<std::string> mirrorDrawn = {"Meshes/cubeFCMobj.obj", "Meshes/Labyrinth.obj",
                                                "Meshes/test.obj", "Meshes/collisionshapes.obj",
                                                "Meshes/boxhiddenkeymirror.obj"};
-    std::set<std::string> files;
-    for (const ModelFile& row : modelFiles) {
-        files.insert(row.path);
-    }
-    EXPECT_EQ(files.size(), 36u);
+    // Whether the game accepts the scene is the model tests' concern; here, what it holds.
     std::set<std::string> images;
-    for (const std::string& file : files) {
+    for (const ModelFile& row : modelFiles) {
+        const std::string file = row.path;
         SCOPED_TRACE(file);
         const Imported model(file);
         ASSERT_NE(model.scene, nullptr) << model.importer.GetErrorString();
-        // The game rejects a scene whose flags are exactly "incomplete" or that has no root.
-        EXPECT_NE(model.scene->mFlags, static_cast<unsigned>(AI_SCENE_FLAGS_INCOMPLETE));
-        ASSERT_NE(model.scene->mRootNode, nullptr);
-        ASSERT_GE(model.scene->mNumMeshes, 1u);
         for (const aiMesh* mesh : model.meshes()) {
-            ASSERT_TRUE(mesh->HasNormals());
-            ASSERT_TRUE(mesh->HasTextureCoords(0));
-            EXPECT_GT(mesh->mNumFaces, 0u);
+            ASSERT_TRUE(mesh->HasNormals() && mesh->HasTextureCoords(0));
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
                 const aiVector3D& n = mesh->mNormals[v];
                 ASSERT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 2e-3f);
@@ -214,10 +205,8 @@ TEST(WorldFiles, EveryModelImportsWithNormalsTextureCoordinatesAndTwentyFourBitI
         const Image loaded = loadImage(image);
         ASSERT_NE(loaded, nullptr);
         EXPECT_EQ(FreeImage_GetBPP(loaded.get()), 24u);
-        EXPECT_EQ(FreeImage_GetColorType(loaded.get()), FIC_RGB);
         const unsigned w = FreeImage_GetWidth(loaded.get());
-        EXPECT_EQ(w, FreeImage_GetHeight(loaded.get()));
-        EXPECT_TRUE(w == 256u || w == 512u) << w;
+        EXPECT_TRUE(w == FreeImage_GetHeight(loaded.get()) && (w == 256u || w == 512u)) << w;
     }
 }
 
@@ -226,10 +215,9 @@ TEST(WorldFiles, CubeMapImageIsAJpegWithWholeFourByteRowsAndSkyOnTop) {
     const Image sky = loadImage("Textures/newkeystuff.jpg");
     ASSERT_NE(sky, nullptr);
     EXPECT_EQ(FreeImage_GetBPP(sky.get()), 24u);
+    // Square, and the cube-map upload keeps OpenGL's 4-byte row alignment.
     const unsigned w = FreeImage_GetWidth(sky.get());
-    EXPECT_EQ(w, FreeImage_GetHeight(sky.get()));
-    // The cube-map upload keeps OpenGL's 4-byte row alignment.
-    EXPECT_EQ((w * 3) % 4, 0u);
+    EXPECT_TRUE(w == FreeImage_GetHeight(sky.get()) && (w * 3) % 4 == 0u) << w;
     // Sky above, ground below (FreeImage's first scanline is the bottom row).
     EXPECT_GT(sampleGl(sky, 0.5f, 0.98f).b, sampleGl(sky, 0.5f, 0.98f).g);
     EXPECT_GT(sampleGl(sky, 0.5f, 0.02f).g, sampleGl(sky, 0.5f, 0.02f).b);
@@ -273,36 +261,30 @@ TEST(WorldDoors, LeavesSwingOutOfOpenDoorwaysAndDoorsThatNeverOpenAreBoardedUp) 
         return Box{{inner.lo.x - 0.1f, y0, z0}, {inner.hi.x + 0.1f, y1, z1}};
     };
     const Box hole = through(inner.lo.y, inner.hi.y, inner.lo.z, inner.hi.z);
-    const Box beside1 = through(inner.lo.y, inner.hi.y, doorway.hi.z + 0.05f, doorway.hi.z + 0.3f);
-    const Box beside2 = through(inner.lo.y, inner.hi.y, doorway.lo.z - 0.3f, doorway.lo.z - 0.05f);
-    const Box above = through(doorway.hi.y + 0.05f, doorway.hi.y + 0.3f, inner.lo.z, inner.hi.z);
-    const Box threshold{{inner.lo.x, doorway.lo.y - 0.1f, inner.lo.z},
-                        {inner.hi.x, doorway.lo.y + 0.02f, inner.hi.z}};
+    const Box walls[] = {through(inner.lo.y, inner.hi.y, doorway.hi.z + 0.05f, doorway.hi.z + 0.3f),
+                         through(inner.lo.y, inner.hi.y, doorway.lo.z - 0.3f, doorway.lo.z - 0.05f),
+                         through(doorway.hi.y + 0.05f, doorway.hi.y + 0.3f, inner.lo.z, inner.hi.z),
+                         {{inner.lo.x, doorway.lo.y - 0.1f, inner.lo.z},
+                          {inner.hi.x, doorway.lo.y + 0.02f, inner.hi.z}}};
     // Planks across both faces of the wall, within the doorway's outline.
-    const auto onFace = [&](float x0, float x1) {
-        return Box{{x0, inner.lo.y, inner.lo.z}, {x1, inner.hi.y, inner.hi.z}};
-    };
-    const Box boardsBefore = onFace(doorway.lo.x - 0.3f, doorway.lo.x - 0.005f);
-    const Box boardsBehind = onFace(doorway.hi.x + 0.005f, doorway.hi.x + 0.3f);
+    const Box boards[] = {{{doorway.lo.x - 0.3f, inner.lo.y, inner.lo.z},
+                           {doorway.lo.x - 0.005f, inner.hi.y, inner.hi.z}},
+                          {{doorway.hi.x + 0.005f, inner.lo.y, inner.lo.z},
+                           {doorway.hi.x + 0.3f, inner.hi.y, inner.hi.z}}};
     for (int i = 0; i < 9; ++i) {
         SCOPED_TRACE("door " + std::to_string(i));
         const Triangles local = transformed(house, glm::inverse(closed[i]));
         // A door that opens has a bare doorway; one that never opens is boarded up on both
         // faces, so that it reads as shut for good.
-        if (i < 5) {
-            EXPECT_EQ(countHits(local, hole), 0);
-        } else {
-            EXPECT_GT(countHits(local, boardsBefore), 0);
-            EXPECT_GT(countHits(local, boardsBehind), 0);
+        for (const Box& wall : walls) {
+            EXPECT_GT(countHits(local, wall), 0);
         }
-        EXPECT_GT(countHits(local, beside1), 0);
-        EXPECT_GT(countHits(local, beside2), 0);
-        EXPECT_GT(countHits(local, above), 0);
-        EXPECT_GT(countHits(local, threshold), 0);
-        if (i < 5) {
+        if (i >= 5) {
+            EXPECT_TRUE(countHits(local, boards[0]) > 0 && countHits(local, boards[1]) > 0);
+        } else {
+            EXPECT_EQ(countHits(local, hole), 0);
             // In the closed door's frame, the opened leaf has left the doorway (the hinge edge
             // may touch its rim).
-            EXPECT_GT(glm::distance(positionOf(*drawn[i]), positionOf(closed[i])), 0.05f);
             const Triangles swung = transformed(leaf, glm::inverse(closed[i]) * *drawn[i]);
             EXPECT_EQ(countHits(swung, shrunk(doorway, 0.02f)), 0);
         }
@@ -351,61 +333,6 @@ TEST(WorldCompanion, WalksThroughDoorsFourAndThreeWithoutTouchingTheHouse) {
     EXPECT_GT(positionOf(playerBodyTransform).x, -0.35f);
 }
 
-TEST(WorldBoard, TilesSitOnTheirCellsAndShowThePictureUprightWhenSolved) {
-    layoutScene();
-    // Serpentine numbering: row and column of each cell. Tile t starts in cell firstCell[t] and
-    // belongs in cell solvedCell[t].
-    const int rowOf[9] = {0, 0, 0, 1, 1, 1, 2, 2, 2};
-    const int columnOf[9] = {0, 1, 2, 2, 1, 0, 2, 1, 0};
-    const int firstCell[8] = {0, 1, 2, 3, 4, 5, 8, 7};
-    const int solvedCell[8] = {2, 1, 0, 5, 4, 3, 8, 7};
-    const Box board = boundsOf(load("bord", boardTransform));
-    for (int t = 0; t < 8; ++t) {
-        SCOPED_TRACE(t);
-        const std::string name = "Level2_" + std::to_string(t + 1);
-        const Box own = boundsOf(load(name));
-        const Box placed = boundsOf(load(name, level2PartTransform[t]));
-        const int first = firstCell[t];
-        const glm::vec4 cell(0.25f * (rowOf[first] - 1), 0.0f, 0.25f * (columnOf[first] - 1), 1.0f);
-        EXPECT_LT(glm::distance(xz(placed.lo + placed.hi) / 2.0f, xz(boardTransform * cell)),
-                  1e-4f);
-        // A tile fits its cell (0.25 pitch) and lies on the board's surface, inside its rim.
-        EXPECT_TRUE(glm::all(glm::lessThanEqual(xz(own.hi - own.lo), glm::vec2(0.245f))));
-        EXPECT_NEAR(own.lo.y, 0.05f, 1e-3f);
-        EXPECT_TRUE(withinOnPlan(placed, shrunk(board, 1e-4f)));
-
-        // The pinned camera looks along -x: screen up is -x, screen right is -z, so a tile's row
-        // on screen is its cell's row and its column on screen 2 minus its cell's column. Each
-        // corner of the top face maps to where it is in the whole picture as a person sees it:
-        // u from the left, w from the top; the engine samples at s = u and counts t from the
-        // image's bottom row.
-        const Imported tile("Meshes/" + name + ".obj");
-        int corners = 0;
-        for (const aiMesh* mesh : tile.meshes()) {
-            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                if (tile.diffuseImage(mesh) == "Textures/picture.png" &&
-                    mesh->mNormals[v].y > 0.9f) {
-                    const glm::vec3 p(mesh->mVertices[v].x, 0.0f, mesh->mVertices[v].z);
-                    const glm::vec2 offset =
-                        (xz(p) - xz(own.lo + own.hi) / 2.0f) / (own.hi.x - own.lo.x);
-                    const float u = (2 - columnOf[solvedCell[t]] + 0.5f - offset.y) / 3.0f;
-                    const float w = (rowOf[solvedCell[t]] + 0.5f + offset.x) / 3.0f;
-                    EXPECT_NEAR(mesh->mTextureCoords[0][v].x, u, 1e-3f);
-                    EXPECT_NEAR(1.0f - mesh->mTextureCoords[0][v].y, w, 1e-3f);
-                    ++corners;
-                }
-            }
-        }
-        EXPECT_GE(corners, 4);
-    }
-    // The picture itself has its sky at the top and its meadow at the bottom, as a file viewer
-    // shows it: a tile in the top row of the solved board shows sky.
-    const Image picture = loadImage("Textures/picture.png");
-    ASSERT_NE(picture, nullptr);
-    EXPECT_GT(sampleGl(picture, 0.5f, 0.92f).b, sampleGl(picture, 0.5f, 0.92f).g);
-    EXPECT_GT(sampleGl(picture, 0.5f, 0.08f).g, sampleGl(picture, 0.5f, 0.08f).b);
-}
-
 namespace {
 // What the player sees of the picture on a board: for each tile, where in the image a point of
 // its top face lies, taken from the generated tile and placed by the game's own matrices.
@@ -415,6 +342,11 @@ struct TilePicture {
     glm::vec2 origin;  // world x, z of one corner, with its texture coordinates
     glm::vec2 originUv;
     glm::mat2 uvPerWorld;  // texture coordinates per world unit
+
+    glm::vec3 colourAt(const Image& picture, glm::vec2 world) const {
+        const glm::vec2 uv = originUv + uvPerWorld * (world - origin);
+        return sampleGl(picture, uv.x, uv.y);
+    }
 };
 
 TilePicture tilePicture(int t) {
@@ -431,82 +363,66 @@ TilePicture tilePicture(int t) {
             }
         }
     }
-    TilePicture picture{};
-    EXPECT_GE(corners.size(), 3u);
-    if (corners.size() < 3) {
-        return picture;
+    EXPECT_GE(corners.size(), 4u);
+    if (corners.size() < 4) {
+        return {};
     }
-    // The corner farthest from the first and one off their line span the face.
-    std::size_t far = 1;
-    for (std::size_t k = 1; k < corners.size(); ++k) {
-        if (glm::distance(corners[k].first, corners[0].first) >
-            glm::distance(corners[far].first, corners[0].first)) {
-            far = k;
-        }
-    }
-    std::size_t side = 1;
-    for (std::size_t k = 1; k < corners.size(); ++k) {
-        const glm::vec2 a = corners[far].first - corners[0].first;
-        const glm::vec2 b = corners[k].first - corners[0].first;
-        if (std::fabs(a.x * b.y - a.y * b.x) > 1e-6f && k != far) {
-            side = k;
-        }
-    }
-    const glm::mat2 world(corners[far].first - corners[0].first,
-                          corners[side].first - corners[0].first);
-    const glm::mat2 uv(corners[far].second - corners[0].second,
-                       corners[side].second - corners[0].second);
-    picture.origin = corners[0].first;
-    picture.originUv = corners[0].second;
-    picture.uvPerWorld = uv * glm::inverse(world);
-    picture.centre = corners[0].first + 0.5f * (corners[far].first - corners[0].first);
-    picture.half = 0.5f * glm::abs(corners[far].first - corners[0].first);
-    return picture;
+    // The corner farthest from the first and one off their line span the square face.
+    const auto [o, oUv] = corners[0];
+    const auto gap = [o](const auto& c) { return glm::distance(c.first, o); };
+    const auto far =
+        *std::max_element(corners.begin(), corners.end(),
+                          [&](const auto& a, const auto& b) { return gap(a) < gap(b); });
+    const auto side = *std::find_if(corners.begin(), corners.end(), [&](const auto& c) {
+        const glm::vec2 a = far.first - o, b = c.first - o;
+        return std::fabs(a.x * b.y - a.y * b.x) > 1e-6f;
+    });
+    const glm::mat2 world(far.first - o, side.first - o), uv(far.second - oUv, side.second - oUv);
+    return {o + 0.5f * (far.first - o), 0.5f * glm::abs(far.first - o), o, oUv,
+            uv * glm::inverse(world)};
+}
+
+// Serpentine numbering: the row and column of each cell, and where the layout puts it.
+constexpr int rowOf[9] = {0, 0, 0, 1, 1, 1, 2, 2, 2};
+constexpr int columnOf[9] = {0, 1, 2, 2, 1, 0, 2, 1, 0};
+glm::vec2 cellCentre(int cell) {
+    return xz(glm::vec3(boardTransform * glm::vec4(0.25f * (rowOf[cell] - 1), 0.0f,
+                                                   0.25f * (columnOf[cell] - 1), 1.0f)));
 }
 
 // The colour difference across every shared edge of two tiles on the board as the arrangement
 // lays them out: the mean over the edge of the largest channel difference between the two
-// tiles' outermost texels, as the engine samples the image.
+// tiles' outermost texels, as the engine samples the image. A tile shows, where it lies, the
+// point of its own top face that is moved onto the cell.
 struct Seam {
     int cellA;
     int cellB;
     float difference;
 };
 
-std::vector<Seam> seamsOf(const int (&cells)[9], const glm::vec2 (&cellCentre)[9],
-                          const TilePicture (&tiles)[8], const glm::vec2 (&homeCentre)[8],
+std::vector<Seam> seamsOf(const int (&cells)[9], const TilePicture (&tiles)[8],
                           const Image& picture) {
     std::vector<Seam> seams;
-    const float pitch = glm::distance(cellCentre[0], cellCentre[1]);
+    const float pitch = glm::distance(cellCentre(0), cellCentre(1));
     for (int a = 0; a < 9; ++a) {
         for (int b = a + 1; b < 9; ++b) {
-            if (cells[a] < 0 || cells[b] < 0 ||
-                std::fabs(glm::distance(cellCentre[a], cellCentre[b]) - pitch) > 0.1f * pitch) {
+            const glm::vec2 across = (cellCentre(b) - cellCentre(a)) / pitch;
+            if (cells[a] < 0 || cells[b] < 0 || std::fabs(glm::length(across) - 1.0f) > 0.1f) {
                 continue;
             }
-            const glm::vec2 across = (cellCentre[b] - cellCentre[a]) / pitch;
-            const glm::vec2 along(-across.y, across.x);
-            // A tile shows its picture where it lies: the point of its own top face that is
-            // moved onto the cell.
-            const auto colourAt = [&](int cell, glm::vec2 world) {
-                const TilePicture& tile = tiles[cells[cell]];
-                const glm::vec2 own = world - cellCentre[cell] + homeCentre[cells[cell]];
-                const glm::vec2 uv = tile.originUv + tile.uvPerWorld * (own - tile.origin);
-                return sampleGl(picture, uv.x, uv.y);
-            };
+            const TilePicture& tileA = tiles[cells[a]];
+            const TilePicture& tileB = tiles[cells[b]];
+            const glm::vec2 edgeA = across * (0.98f * glm::dot(tileA.half, glm::abs(across)));
+            const glm::vec2 edgeB = across * (0.98f * glm::dot(tileB.half, glm::abs(across)));
             float sum = 0.0f;
-            const int samples = 40;
-            for (int k = 0; k < samples; ++k) {
-                const float s = (static_cast<float>(k) + 0.5f) / samples - 0.5f;
-                const float edgeA = 0.98f * glm::dot(tiles[cells[a]].half, glm::abs(across));
-                const float edgeB = 0.98f * glm::dot(tiles[cells[b]].half, glm::abs(across));
-                const glm::vec2 offset = along * (0.9f * s * pitch);
-                const glm::vec2 onA = cellCentre[a] + across * edgeA + offset;
-                const glm::vec2 onB = cellCentre[b] - across * edgeB + offset;
-                const glm::vec3 d = glm::abs(colourAt(a, onA) - colourAt(b, onB));
+            for (int k = 0; k < 40; ++k) {
+                const glm::vec2 along =
+                    glm::vec2(-across.y, across.x) * (0.9f * ((k + 0.5f) / 40.0f - 0.5f) * pitch);
+                const glm::vec3 d = glm::abs(tileA.colourAt(picture, tileA.centre + edgeA + along) -
+                                             tileB.colourAt(picture, tileB.centre - edgeB + along));
                 sum += std::max({d.r, d.g, d.b});
             }
-            seams.push_back({a, b, sum / samples});
+            seams.push_back({a, b, sum / 40.0f});
         }
     }
     return seams;
@@ -514,39 +430,38 @@ std::vector<Seam> seamsOf(const int (&cells)[9], const glm::vec2 (&cellCentre)[9
 
 }  // namespace
 
+// Each tile starts on its cell, and the tiles of the solved board's top row (the row farthest from
+// the board camera, which looks along -x) show the picture's sky, those of its bottom row meadow.
+TEST(WorldBoard, TilesSitOnTheirCellsAndTheSolvedPictureIsUpright) {
+    resetGameState();
+    layoutScene();
+    const Image picture = loadImage("Textures/picture.png");
+    ASSERT_NE(picture, nullptr);
+    const int solvedRow[8] = {0, 0, 0, 1, 1, 1, 2, 2};
+    for (int t = 0; t < 8; ++t) {
+        SCOPED_TRACE(t);
+        const TilePicture tile = tilePicture(t);
+        const int cell = static_cast<int>(std::find(boardCells, boardCells + 9, t) - boardCells);
+        EXPECT_LT(glm::distance(tile.centre, cellCentre(cell)), 1e-3f);
+        // Halfway to the tile's edge nearest the picture's top or bottom (its very edge shows the
+        // picture's frame): screen up is -x.
+        const float toEdge = (solvedRow[t] == 0 ? -0.5f : 0.5f) * tile.half.x;
+        const glm::vec3 colour = tile.colourAt(picture, tile.centre + glm::vec2(toEdge, 0.0f));
+        if (solvedRow[t] != 1) {
+            EXPECT_EQ(colour.b > colour.g, solvedRow[t] == 0);
+        }
+    }
+}
+
 TEST(WorldBoard, PictureIsWholeOnlyInTheSolvedArrangement) {
     resetGameState();
     layoutScene();
-    // Where each cell lies, from the tiles the layout puts into the starting arrangement; the
-    // one cell left empty completes the square grid.
     int start[9] = {};
     std::copy(std::begin(boardCells), std::end(boardCells), std::begin(start));
     TilePicture tiles[8];
-    glm::vec2 home[8];
-    glm::vec2 cellCentre[9];
-    int empty = -1;
-    glm::vec2 sum(0.0f);
-    for (int cell = 0; cell < 9; ++cell) {
-        if (start[cell] < 0) {
-            empty = cell;
-            continue;
-        }
-        tiles[start[cell]] = tilePicture(start[cell]);
-        home[start[cell]] = tiles[start[cell]].centre;
-        cellCentre[cell] = home[start[cell]];
-        sum += cellCentre[cell];
+    for (int t = 0; t < 8; ++t) {
+        tiles[t] = tilePicture(t);
     }
-    ASSERT_GE(empty, 0);
-    glm::vec2 lo(1e30f), hi(-1e30f);
-    for (int cell = 0; cell < 9; ++cell) {
-        if (cell != empty) {
-            lo = glm::min(lo, cellCentre[cell]);
-            hi = glm::max(hi, cellCentre[cell]);
-        }
-    }
-    // The grid's centre is the middle of its bounds, and nine cells sum to nine times it.
-    cellCentre[empty] = 4.5f * (lo + hi) - sum;
-
     // The solved arrangement as the game's own test accepts it.
     int solved[9] = {-1, 0, 1, 2, 3, 4, 5, 6, 7};
     bool found = false;
@@ -562,16 +477,17 @@ TEST(WorldBoard, PictureIsWholeOnlyInTheSolvedArrangement) {
     // least half of the seams of the two rows farthest from the board camera (it looks along
     // -x, so they are the rows of smallest x) show one.
     const float whole = 0.12f, broken = 0.30f;
-    const std::vector<Seam> solvedSeams = seamsOf(solved, cellCentre, tiles, home, picture);
+    const std::vector<Seam> solvedSeams = seamsOf(solved, tiles, picture);
     EXPECT_EQ(solvedSeams.size(), 10u);
     for (const Seam& seam : solvedSeams) {
         EXPECT_LT(seam.difference, whole) << "cells " << seam.cellA << " and " << seam.cellB;
     }
-    const float nearRow = hi.x - 0.25f * (hi.x - lo.x);
+    // Between the middle row and the near row (row 2, at the largest x).
+    const float nearRow = 0.5f * (cellCentre(4).x + cellCentre(7).x);
     int topSeams = 0;
     int brokenSeams = 0;
-    for (const Seam& seam : seamsOf(start, cellCentre, tiles, home, picture)) {
-        if (cellCentre[seam.cellA].x < nearRow && cellCentre[seam.cellB].x < nearRow) {
+    for (const Seam& seam : seamsOf(start, tiles, picture)) {
+        if (cellCentre(seam.cellA).x < nearRow && cellCentre(seam.cellB).x < nearRow) {
             ++topSeams;
             brokenSeams += seam.difference > broken ? 1 : 0;
         }
@@ -607,11 +523,9 @@ TEST(WorldLevel1, EachPieceFitsItsPlaceAndCarriesItsColour) {
         const std::string placeName = "Level1_place" + std::to_string(4 - piece);
         const Box p = boundsOf(load(name));
         const Box place = boundsOf(load(placeName));
-        // Centred on its origin and standing on it, within its place's footprint; the plinth
-        // stands on the floor under its origin (7.4 - 0.1 = 7.3).
-        EXPECT_TRUE(withinOnPlan(p, {glm::vec3(-0.1001f), glm::vec3(0.1001f)}));
+        // Standing on its origin, within its place's footprint; the plinth stands on the floor
+        // under its origin (7.4 - 0.1 = 7.3).
         EXPECT_NEAR(p.lo.y, 0.0f, 1e-4f);
-        EXPECT_GT(p.hi.y, 0.08f);
         EXPECT_TRUE(withinOnPlan(p, place));
         EXPECT_NEAR(place.lo.y, -0.1f, 1e-4f);
         EXPECT_LE(place.hi.y, 0.01f);
