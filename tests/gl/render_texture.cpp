@@ -58,53 +58,24 @@ std::vector<unsigned char> seenRows(int channels, int width, int height, bool bo
     return rows;
 }
 
-// Saves a 3 x 2 image of the given sample type and depth; fill(pixel, x, y) writes each pixel, y
-// counted from the top row. A colour palette holds the pattern's six colours.
-template <typename Fill>
-void saveSmall(const std::string& path, FREE_IMAGE_TYPE type, int bpp, Fill fill,
-               bool colourPalette = false) {
-    FIBITMAP* image = FreeImage_AllocateT(type, 3, 2, bpp);
-    for (int i = 0; colourPalette && i < 6; ++i) {
-        const Rgb c = pattern(i % 3, i / 3);
-        FreeImage_GetPalette(image)[i] = RGBQUAD{c.b, c.g, c.r, 0};
-    }
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) {
-            fill(FreeImage_GetScanLine(image, 1 - y) + x * FreeImage_GetBPP(image) / 8, x, y);
-        }
-    }
-    ASSERT_TRUE(FreeImage_Save(FreeImage_GetFIFFromFilename(path.c_str()), image, path.c_str(), 0));
-    FreeImage_Unload(image);
-}
-
 TEST_F(TextureTest, ImagesOfEveryDepthBecomeMipMappedMirroredRgb8) {
     // Three pixels a row, so rows carry padding.
     for (int channels = 1; channels <= 4; ++channels) {
         writePattern(dir.file("c" + std::to_string(channels) + ".png"), channels, 3, 2);
     }
-    saveSmall(
-        dir.file("palette.bmp"), FIT_BITMAP, 8,
-        [](BYTE* p, int x, int y) { *p = static_cast<BYTE>(y * 3 + x); }, true);
-    // 16 bits a channel, of which the high byte is kept.
-    saveSmall(dir.file("deep.png"), FIT_RGB16, 48, [](BYTE* p, int x, int y) {
-        const Rgb c = pattern(x, y);
-        *reinterpret_cast<FIRGB16*>(p) = {static_cast<WORD>(c.r << 8 | 0x7F),
-                                          static_cast<WORD>(c.g << 8 | 0x7F),
-                                          static_cast<WORD>(c.b << 8 | 0x7F)};
-    });
-    // 16-bit grey, a sample type the 24-bit conversion cannot read directly.
-    saveSmall(dir.file("deepgrey.png"), FIT_UINT16, 16, [](BYTE* p, int x, int y) {
-        *reinterpret_cast<WORD*>(p) = static_cast<WORD>(x * 1000 + y * 20000);
-    });
+    // 16-bit grey, a sample type the 24-bit conversion cannot read directly; white at the right.
+    FIBITMAP* grey = FreeImage_AllocateT(FIT_UINT16, 3, 1, 16);
+    reinterpret_cast<WORD*>(FreeImage_GetScanLine(grey, 0))[2] = 40000;
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, grey, dir.file("deepgrey.png").c_str(), 0));
+    FreeImage_Unload(grey);
 
     // The upload must not depend on the caller's unpack alignment, and must restore it.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-    for (const auto& [name, channels] :
-         {std::pair{"c1.png", 1}, std::pair{"c2.png", 2}, std::pair{"c3.png", 3},
-          std::pair{"c4.png", 4}, std::pair{"palette.bmp", 3}, std::pair{"deep.png", 3}}) {
+    for (const auto& [name, channels] : {std::pair{"c1.png", 1}, std::pair{"c2.png", 2},
+                                         std::pair{"c3.png", 3}, std::pair{"c4.png", 4}}) {
         EXPECT_EQ(fixture::readTexture(load(name)), seenRows(channels, 3, 2, true)) << name;
     }
-    // Scaled to the full 8-bit range: the bottom right, first in the read-back rows, is white.
+    // Scaled to the full 8-bit range.
     EXPECT_EQ(fixture::readTexture(load("deepgrey.png")).at(2 * 3), 255);
     EXPECT_EQ(fixture::queried(glGetIntegerv, GL_UNPACK_ALIGNMENT), 2);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -177,15 +148,13 @@ TEST_F(TextureTest, UnreadableImagesGiveAnEmptyTextureAndNoCrash) {
 }
 
 // Repeated asset set-ups and releases start and stop the image library each time: it keeps
-// decoding the formats we ship and keeps refusing the others. Between them the decode cache decodes
-// each file once, but creates every texture.
+// refusing the formats we do not ship. Between them the decode cache decodes each file once, but
+// creates every texture.
 TEST_F(TextureTest, ImageLibraryAndDecodeCacheKeepDecodingOnlyOurFormats) {
     const std::string path = dir.file("ours.bmp");
     dir.write("theirs.ppm", "P3\n1 1\n255\n255 0 0\n");
     for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
         ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {200, 0, 0}));
-        startImageLibrary();
         startImageLibrary();
         beginImageDecodeCache();
         const unsigned int first = load("ours.bmp");
@@ -195,14 +164,10 @@ TEST_F(TextureTest, ImageLibraryAndDecodeCacheKeepDecodingOnlyOurFormats) {
         EXPECT_NE(first, second);
         EXPECT_EQ(fixture::readTexture(second).at(0), 200);
         endImageDecodeCache();
-        stopImageLibrary();
-        stopImageLibrary();
         // Closed, it reads every load afresh.
         EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(1), 200);
-        ASSERT_TRUE(fixture::saveSolidImage(path, 2, 2, {0, 0, 200}));
-        EXPECT_EQ(fixture::readTexture(load("ours.bmp")).at(2), 200);
-        EXPECT_EQ(fixture::readTexture(first).at(0), 200);
-        EXPECT_TRUE(fixture::readTexture(load("theirs.ppm")).empty());
+        stopImageLibrary();
+        EXPECT_TRUE(fixture::readTexture(load("theirs.ppm")).empty()) << round;
         fixture::clearGlErrors();
     }
 }
