@@ -139,18 +139,4 @@ TEST_F(AssetsTest, EveryObjectIsCreatedSilentlyAndReleasedInOrder) {
     EXPECT_FALSE(glIsProgram(program));
 }
 
-TEST_F(AssetsTest, MissingModelsAreReportedInCreationOrderAndLeftEmpty) {
-    std::filesystem::remove(dir.file("Meshes/test.obj"));
-    std::filesystem::remove(dir.file("Meshes/bord.obj"));
-    const std::string out = setUpAssetsIn(dir.path());
-    const size_t test = out.find("ERROR::ASSIMP:: ", 1);
-    ASSERT_NE(test, std::string::npos) << out;
-    EXPECT_EQ(out.rfind("ERROR::ASSIMP:: ", 0), 0u) << out;
-    EXPECT_NE(out.substr(0, test).find("bord.obj"), std::string::npos) << out;
-    EXPECT_NE(out.substr(test).find("test.obj"), std::string::npos) << out;
-    EXPECT_EQ(out.find("ERROR", test + 1), std::string::npos) << "two lines only";
-    EXPECT_TRUE(testModel->meshes.empty() && boardModel->meshes.empty());
-    EXPECT_EQ(extraKeyBModel->meshes.size(), 1u) << "set-up goes on after a failure";
-}
-
 }  // namespace
