@@ -16,9 +16,6 @@ validate() {  # file, stage
 }
 
 count=0
-for name in TextureVer TextureFrag Shadow_depth_ver Shadow_depth_frag EMVshader EMFshader; do
-    [ -f "$shaders/$name" ] || { echo "$name: missing"; status=1; }
-done
 for file in "$shaders"/*; do
     case "$(basename "$file")" in
         *Ver | *ver | EMVshader) validate "$file" vert || status=1 ;;
