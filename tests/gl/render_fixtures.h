@@ -175,15 +175,14 @@ public:
     Target(int width, int height, GLenum colourFormat = GL_RGBA8) : width_(width), height_(height) {
         glGenFramebuffers(1, &fbo_);
         glGenRenderbuffers(2, buffers_);
-        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
-        glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, width, height);
-        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
         bind();
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  buffers_[0]);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                  buffers_[1]);
+        const GLenum formats[2] = {colourFormat, GL_DEPTH_COMPONENT24};
+        const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+        for (int i = 0; i < 2; ++i) {
+            glBindRenderbuffer(GL_RENDERBUFFER, buffers_[i]);
+            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], width, height);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, buffers_[i]);
+        }
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
