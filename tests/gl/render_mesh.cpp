@@ -146,10 +146,6 @@ TEST_F(MeshTest, AClipVolumeLeavesOutOnlyGroupsWhollyOutsideIt) {
     // Outside groups between inside ones, and a last group inside.
     const Mesh gaps = groupsAt({20.0f, 40.0f, 30.0f, 10.0f, 25.0f}, samplerShader());
     EXPECT_EQ(primitivesSubmitted([&] { gaps.drawTriangles(&volume); }), 192u);
-    // A mesh too small to split is drawn whole or left out whole.
-    const Mesh small = groupsAt({40.0f, 20.0f, 40.0f}, samplerShader());
-    EXPECT_EQ(small.clusters.size(), 1u);
-    EXPECT_EQ(primitivesSubmitted([&] { small.drawTriangles(&volume); }), 192u);
     const Mesh away = groupsAt({40.0f, 45.0f, 50.0f}, samplerShader());
     EXPECT_EQ(primitivesSubmitted([&] { away.drawTriangles(&volume); }), 0u);
     // A volume of a degenerate matrix leaves nothing out.
