@@ -175,15 +175,14 @@ public:
     Target(int width, int height, GLenum colourFormat = GL_RGBA8) : width_(width), height_(height) {
         glGenFramebuffers(1, &fbo_);
         glGenRenderbuffers(2, buffers_);
-        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
-        glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, width, height);
-        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
         bind();
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  buffers_[0]);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                  buffers_[1]);
+        const GLenum formats[2] = {colourFormat, GL_DEPTH_COMPONENT24};
+        const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+        for (int i = 0; i < 2; ++i) {
+            glBindRenderbuffer(GL_RENDERBUFFER, buffers_[i]);
+            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], width, height);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, buffers_[i]);
+        }
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
@@ -231,26 +230,22 @@ protected:
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 
-    // A program of the given fragment-stage declarations and main, over a vertex stage that
-    // passes aPos through.
-    std::unique_ptr<Shader> program(const std::string& fragment) {
-        const std::string name = "stage" + std::to_string(programs_++);
-        return std::make_unique<Shader>(
-            dir.write(name + ".vert",
-                      "#version 330 core\nlayout(location = 0) in vec3 aPos;\n"
-                      "void main() { gl_Position = vec4(aPos, 1.0); }\n"),
-            dir.write(name + ".frag", "#version 330 core\nout vec4 color;\n" + fragment + "\n"));
-    }
     // A program whose fragments show the red of the first diffuse map, the green of the second
     // and the blue of the first specular map; built on first use.
     Shader& samplerShader() {
         if (!samplerShader_) {
-            samplerShader_ = program(
-                "uniform sampler2D texture_diffuse1;\nuniform sampler2D texture_diffuse2;\n"
-                "uniform sampler2D texture_specular1;\nvoid main() {\n"
-                "  color = vec4(texture(texture_diffuse1, vec2(0.5)).r, "
-                "texture(texture_diffuse2, vec2(0.5)).g, "
-                "texture(texture_specular1, vec2(0.5)).b, 1.0);\n}");
+            samplerShader_ = std::make_unique<Shader>(
+                dir.write("sampler.vert",
+                          "#version 330 core\nlayout(location = 0) in vec3 aPos;\n"
+                          "void main() { gl_Position = vec4(aPos, 1.0); }\n"),
+                dir.write(
+                    "sampler.frag",
+                    "#version 330 core\nout vec4 color;\n"
+                    "uniform sampler2D texture_diffuse1;\nuniform sampler2D texture_diffuse2;\n"
+                    "uniform sampler2D texture_specular1;\nvoid main() {\n"
+                    "  color = vec4(texture(texture_diffuse1, vec2(0.5)).r, "
+                    "texture(texture_diffuse2, vec2(0.5)).g, "
+                    "texture(texture_specular1, vec2(0.5)).b, 1.0);\n}\n"));
         }
         return *samplerShader_;
     }
@@ -258,7 +253,6 @@ protected:
     ScratchDir dir;
 
 private:
-    int programs_ = 0;
     std::unique_ptr<Shader> samplerShader_;
 };
 

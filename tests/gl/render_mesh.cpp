@@ -13,7 +13,6 @@
 
 #include "render/ClipCulling.h"
 #include "render/Mesh.h"
-#include "render/Model.h"
 #include "render/Shader.h"
 #include "render_fixtures.h"
 #include "tools/gldebug/DebugContext.h"
@@ -66,46 +65,14 @@ TEST_F(MeshTest, SamplersAreNamedPerTypeUnitsCountFromZeroAndAreEmptiedAfterTheD
         glActiveTexture(GL_TEXTURE0 + unit);
         EXPECT_EQ(fixture::queried(glGetIntegerv, GL_TEXTURE_BINDING_2D), 0) << unit;
     }
-    // The sampling options of the draw were applied to each texture.
+    // The sampling options of the draw were applied to each texture; a texture shared with
+    // another mesh takes each draw's options, whichever mesh drew it last.
     EXPECT_EQ(fixture::filtersOf(blue).first, GL_NEAREST_MIPMAP_NEAREST);
-}
-
-// A texture shared by two meshes takes each draw's options, whichever mesh drew it last and however
-// often the options switch back and forth.
-TEST_F(MeshTest, EveryDrawLeavesItsSamplingOptionsOnSharedTextures) {
-    const GLuint program = samplerShader().programId;
-    const unsigned int shared = solidTexture(0, 0, 255);
-    Mesh first(screenQuad(), quadIndices, {Texture{shared, "texture_diffuse", {}}},
-               &samplerShader());
-    Mesh second(screenQuad(), quadIndices, {Texture{shared, "texture_diffuse", {}}},
-                &samplerShader());
-    glUseProgram(program);
-    const std::pair<GLint, GLint> nearestMipmapped{GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST};
-    const std::pair<GLint, GLint> linear{GL_LINEAR, GL_LINEAR};
-    first.draw(true, true, true, program);
-    EXPECT_EQ(fixture::filtersOf(shared), nearestMipmapped);
-    second.draw(false, false, false, program);
-    EXPECT_EQ(fixture::filtersOf(shared), linear);
-    first.draw(true, true, true, program);
-    EXPECT_EQ(fixture::filtersOf(shared), nearestMipmapped);
-    first.draw(false, false, false);
-    EXPECT_EQ(fixture::filtersOf(shared), linear);
-}
-
-TEST_F(MeshTest, UnderAnotherProgramTheSamplerIsThatProgramsOwn) {
-    // Uniforms in another order than the mesh's program, so the numbers differ.
-    const std::unique_ptr<Shader> other = program(
-        "uniform vec3 lightPos;\nuniform vec3 viewPos;\nuniform sampler2D texture_diffuse1;\n"
-        "void main() {\n"
-        "  color = texture(texture_diffuse1, vec2(0.5)) + vec4(lightPos * viewPos, 0.0);\n}");
-    Mesh mesh(screenQuad(), quadIndices, {Texture{solidTexture(255, 0, 0), "texture_diffuse", {}}},
-              &samplerShader());
-
-    glUseProgram(other->programId);
-    glUniform1i(glGetUniformLocation(other->programId, "texture_diffuse1"), 5);
-    EXPECT_EQ(fixture::stdoutOf([&] { mesh.draw(false, false, false); }), "") << "no GL error";
-    EXPECT_EQ(sampler(other->programId, "texture_diffuse1"), 0);
-    EXPECT_EQ(centre().r, 255);
+    Mesh(screenQuad(), quadIndices, {Texture{blue, "texture_specular", {}}}, &samplerShader())
+        .draw(false, false, false);
+    EXPECT_EQ(fixture::filtersOf(blue).first, GL_LINEAR);
+    mesh.draw(false, true, true);
+    EXPECT_EQ(fixture::filtersOf(blue).first, GL_NEAREST_MIPMAP_NEAREST);
 }
 
 TEST_F(MeshTest, EmptyOrBrokenIndexListsNeverDrawPastTheVertices) {
@@ -124,31 +91,6 @@ TEST_F(MeshTest, EmptyOrBrokenIndexListsNeverDrawPastTheVertices) {
     glBindVertexArray(0);
     EXPECT_EQ(uploaded[5], 3u);
     EXPECT_TRUE(Mesh({}, {0, 1, 2}, {}, &samplerShader()).indices.empty());
-}
-
-TEST_F(MeshTest, TheShadowPassDrawsBareGeometry) {
-    const std::string image = dir.file("wood.bmp");
-    ASSERT_TRUE(fixture::saveSolidImage(image, 4, 4, {200, 120, 40}));
-    dir.write("crate.mtl", "newmtl wood\nmap_Kd " + image + "\nmap_Ks " + image + "\n");
-    Model model(dir.write("crate.obj", fixture::quadObj("crate.mtl", {"wood", "wood"})),
-                &samplerShader());
-    ASSERT_EQ(model.meshes.size(), 2u);
-    ASSERT_EQ(model.meshes[0].textures.size(), 2u);
-    const GLuint program = samplerShader().programId;
-    glUseProgram(program);
-    // The shadow pass sets no sampler and hands no sampling option to the meshes; the geometry
-    // shows the red texture left on unit 3.
-    glUniform1i(glGetUniformLocation(program, "texture_diffuse1"), 3);
-    glActiveTexture(GL_TEXTURE3);
-    glBindTexture(GL_TEXTURE_2D, solidTexture(255, 0, 0));
-    model.nearest = !model.meshes[0].nearest;
-    shadowPassActive = true;
-    model.draw();
-    shadowPassActive = false;
-    EXPECT_EQ(centre().r, 255) << "the geometry is drawn";
-    EXPECT_EQ(sampler(program, "texture_diffuse1"), 3);
-    EXPECT_NE(model.meshes[0].nearest, model.nearest);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 }  // namespace
@@ -204,10 +146,6 @@ TEST_F(MeshTest, AClipVolumeLeavesOutOnlyGroupsWhollyOutsideIt) {
     // Outside groups between inside ones, and a last group inside.
     const Mesh gaps = groupsAt({20.0f, 40.0f, 30.0f, 10.0f, 25.0f}, samplerShader());
     EXPECT_EQ(primitivesSubmitted([&] { gaps.drawTriangles(&volume); }), 192u);
-    // A mesh too small to split is drawn whole or left out whole.
-    const Mesh small = groupsAt({40.0f, 20.0f, 40.0f}, samplerShader());
-    EXPECT_EQ(small.clusters.size(), 1u);
-    EXPECT_EQ(primitivesSubmitted([&] { small.drawTriangles(&volume); }), 192u);
     const Mesh away = groupsAt({40.0f, 45.0f, 50.0f}, samplerShader());
     EXPECT_EQ(primitivesSubmitted([&] { away.drawTriangles(&volume); }), 0u);
     // A volume of a degenerate matrix leaves nothing out.

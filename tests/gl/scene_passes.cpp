@@ -1,6 +1,6 @@
-// The draw passes against the real start-up (real shaders, real data): counts per level, the
-// culled pass matching the unculled one, the uniforms the programs receive, the one-time sky box,
-// and hundreds of frames in every level without an OpenGL error.
+// The draw passes against the real start-up (real shaders, real data): the draw lists per level,
+// the culled pass matching the unculled one, the shadow pass's state and light view, and the
+// one-time sky box.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -37,57 +37,36 @@
 
 namespace {
 
-// One upload seen by the recorder: the model matrix of a draw, or the specular power.
-struct Upload {
-    bool isPower = false;
-    glm::mat4 matrix{1.0f};
-    // The vertex array the draw after the upload used.
-    GLuint vao = 0;
-};
-
-std::vector<Upload> uploads;
+// The model matrix of each draw while recording, with the vertex array the draw used.
+std::vector<std::pair<GLuint, glm::mat4>> recorded;
 bool recording = false;
 PFNGLUNIFORMMATRIX4FVPROC realUniformMatrix4fv = nullptr;
-PFNGLUNIFORM1FPROC realUniform1f = nullptr;
 PFNGLBINDVERTEXARRAYPROC realBindVertexArray = nullptr;
 // Whether the shadow pass found its depth target holding nothing yet (every texel at the far
 // plane) at its first draw.
 bool clearedAtFirstDraw = false;
 
-GLuint currentProgram() {
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    return static_cast<GLuint>(program);
-}
-
 void APIENTRY recordMatrix(GLint location, GLsizei count, GLboolean transpose,
                            const GLfloat* value) {
-    if (recording && location >= 0 &&
-        location == glGetUniformLocation(currentProgram(), "tModel")) {
-        if (uploads.empty() && shadowPassActive) {
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    if (recording && location >= 0 && location == glGetUniformLocation(program, "tModel")) {
+        if (recorded.empty() && shadowPassActive) {
             std::vector<float> depth(900 * 900, 0.0f);
             glReadPixels(0, 0, 900, 900, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
             clearedAtFirstDraw =
                 std::all_of(depth.begin(), depth.end(), [](float d) { return d == 1.0f; });
         }
-        uploads.push_back({false, glm::make_mat4(value)});
+        recorded.emplace_back(0, glm::make_mat4(value));
     }
     realUniformMatrix4fv(location, count, transpose, value);
 }
 
 void APIENTRY recordVertexArray(GLuint vao) {
-    if (recording && vao != 0 && !uploads.empty() && !uploads.back().isPower &&
-        uploads.back().vao == 0) {
-        uploads.back().vao = vao;
+    if (recording && vao != 0 && !recorded.empty() && recorded.back().first == 0) {
+        recorded.back().first = vao;
     }
     realBindVertexArray(vao);
-}
-
-void APIENTRY recordFloat(GLint location, GLfloat value) {
-    if (recording && location >= 0 && location == glGetUniformLocation(currentProgram(), "power")) {
-        uploads.push_back({true, glm::mat4(value)});
-    }
-    realUniform1f(location, value);
 }
 
 class ScenePasses : public testing::Test {
@@ -97,9 +76,7 @@ protected:
         window = startHiddenGame(640, 360, false);
         ASSERT_NE(window, nullptr);
         realUniformMatrix4fv = __glewUniformMatrix4fv;
-        realUniform1f = __glewUniform1f;
         __glewUniformMatrix4fv = recordMatrix;
-        __glewUniform1f = recordFloat;
         realBindVertexArray = __glewBindVertexArray;
         __glewBindVertexArray = recordVertexArray;
     }
@@ -119,14 +96,14 @@ protected:
         recording = false;
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
-    // Runs a pass and returns what it uploaded, in order.
+    // Runs a pass and returns what it drew, in order.
     template <typename Pass>
-    std::vector<Upload> record(Pass pass) {
-        uploads.clear();
+    std::vector<std::pair<GLuint, glm::mat4>> record(Pass pass) {
+        recorded.clear();
         recording = true;
         pass();
         recording = false;
-        return uploads;
+        return recorded;
     }
     static GLFWwindow* window;
 };
@@ -163,18 +140,8 @@ std::vector<Drawn> sharedList() {
     return list;
 }
 
-// The group each level (1 to 4) draws after them: its size, its first and its last object.
-struct LevelGroup {
-    int size;
-    Drawn first;
-    Drawn last;
-};
-const LevelGroup levelGroups[] = {
-    {9, {&box3Model, &box3Transform}, {&level1Place3Model, &level1Place3Transform}},
-    {12, {&boardModel, &boardTransform}, {&level2Part8Model, &level2PartTransform[7]}},
-    {5, {&key2Model, &key2Transform2}, {&statue2Model, &statue2Transform}},
-    {30, {&hiddenKeyBox1Model, &hiddenKeyBox1Transform}, {&extraKeyBModel, &extraKeyBTransform}},
-};
+// How many objects each level (1 to 4) draws after them.
+const int levelGroupSizes[] = {9, 12, 5, 30};
 
 // The environment-mapped pass: the environment cube, and in level 4 the plate of set 1, the test
 // object and the labyrinth.
@@ -191,16 +158,6 @@ std::vector<Drawn> reflectingList(int level) {
 // What a pass drew, told apart by the vertex array of the model and the matrix uploaded for it.
 using Draws = std::vector<std::pair<GLuint, glm::mat4>>;
 
-Draws drawsOf(const std::vector<Upload>& recorded) {
-    Draws draws;
-    for (const Upload& upload : recorded) {
-        if (!upload.isPower) {
-            draws.emplace_back(upload.vao, upload.matrix);
-        }
-    }
-    return draws;
-}
-
 Draws drawsOf(const std::vector<Drawn>& list) {
     Draws draws;
     for (const Drawn& entry : list) {
@@ -209,17 +166,12 @@ Draws drawsOf(const std::vector<Drawn>& list) {
     return draws;
 }
 
-// The draws match the shared list, then the level's group (where there is one).
+// The draws begin with the shared list, followed by the level's group (where there is one).
 void expectSceneDraws(const Draws& drawn, int level) {
     const Draws shared = drawsOf(sharedList());
-    const bool grouped = level >= 1 && level <= 4;
-    const LevelGroup group = grouped ? levelGroups[level - 1] : LevelGroup{0, {}, {}};
-    ASSERT_EQ(drawn.size(), shared.size() + group.size);
+    ASSERT_EQ(drawn.size(),
+              shared.size() + (level >= 1 && level <= 4 ? levelGroupSizes[level - 1] : 0));
     EXPECT_TRUE(std::equal(shared.begin(), shared.end(), drawn.begin()));
-    if (grouped) {
-        EXPECT_TRUE(drawn[shared.size()] == drawsOf({group.first})[0]);
-        EXPECT_TRUE(drawn.back() == drawsOf({group.last})[0]);
-    }
 }
 
 TEST_F(ScenePasses, EveryPassDrawsItsLevelsListInOrderCulledOrNot) {
@@ -229,22 +181,22 @@ TEST_F(ScenePasses, EveryPassDrawsItsLevelsListInOrderCulledOrNot) {
     for (const int level : {1, 2, 3, 4, 0, 5}) {
         currentLevel = level;
         const Draws reflecting = drawsOf(reflectingList(level));
-        const int sceneCount = 16 + (level >= 1 && level <= 4 ? levelGroups[level - 1].size : 0);
+        const int sceneCount = 16 + (level >= 1 && level <= 4 ? levelGroupSizes[level - 1] : 0);
         const int reflectingCount = level == 4 ? 3 : 0;
         for (const bool culling : {false, true}) {
             SCOPED_TRACE("level " + std::to_string(level) + (culling ? ", culled" : ""));
             viewFrustumMode = culling;
-            expectSceneDraws(drawsOf(record([] { renderShadowPass(); })), level);
+            expectSceneDraws(record([] { renderShadowPass(); }), level);
             EXPECT_EQ(renderedObjects, sceneCount);
             prepareMainPass();
-            expectSceneDraws(drawsOf(record([culling] {
+            expectSceneDraws(record([culling] {
                                  culling ? drawSceneCulled(*mainShader) : drawScene(*mainShader);
-                             })),
+                             }),
                              level);
             EXPECT_EQ(renderedObjects, sceneCount);
-            EXPECT_TRUE(drawsOf(record([culling] {
+            EXPECT_TRUE(record([culling] {
                             culling ? drawEnvMappedObjectsCulled() : drawEnvMappedObjects();
-                        })) == reflecting);
+                        }) == reflecting);
             EXPECT_EQ(renderedObjects, sceneCount + reflectingCount);
         }
     }
@@ -301,58 +253,12 @@ TEST_F(ScenePasses, ShadowPassDrawsInItsOwnTargetWithTheLightsView) {
                                              glm::vec3(0.0f, 1.0f, 0.0f));
         expectNearMatrix(uniform<glm::mat4>(depthShader->programId, "lsm"), expected);
     }
+    // The main pass undoes it all: the window's viewport, back-face mode, no offset, the shadow
+    // map on unit 1 and the biased light matrix.
     prepareMainPass();
     EXPECT_FALSE(shadowPassActive);
-}
-
-TEST_F(ScenePasses, HouseIsDrawnFirstAndAloneBeforeThePower) {
-    const std::vector<Upload> plain = record([] { drawScene(*mainShader); });
-    ASSERT_GE(plain.size(), 3u);
-    EXPECT_FALSE(plain[0].isPower);
-    EXPECT_TRUE(plain[1].isPower);
-    EXPECT_FLOAT_EQ(plain[1].matrix[0][0], 32.0f);
-    for (size_t i = 2; i < plain.size(); ++i) {
-        EXPECT_FALSE(plain[i].isPower);
-    }
-
-    // Looking away from everything: only the house, never tested, and no power upload.
-    playerCamera->position = glm::vec3(-2.0f, 8.0f, 60.0f);
-    playerCamera->front = glm::vec3(0.0f, 0.0f, 1.0f);
-    const std::vector<Upload> culled = record([] { drawSceneCulled(*mainShader); });
-    EXPECT_EQ(renderedObjects, 1);
-    ASSERT_EQ(culled.size(), 1u);
-    EXPECT_FALSE(culled[0].isPower);
-}
-
-TEST_F(ScenePasses, ProgramsReceiveTheLightingAndShadowUniforms) {
     const GLuint program = mainShader->programId;
-    playerCamera->front = glm::vec3(0.3f, -0.2f, -0.9f);
-    drawScene(*mainShader);
-    EXPECT_NEAR(uniform(program, "cutOff"), 0.8616291f, 1e-6f);
-    EXPECT_NEAR(uniform(program, "cutOff2"), 0.9914449f, 1e-6f);
-    EXPECT_NEAR(uniform(program, "cutOff3"), 0.9981348f, 1e-6f);
-    EXPECT_FLOAT_EQ(uniform(program, "visibility"), 1.0f);
-    EXPECT_EQ(uniform<glm::vec3>(program, "direction"), glm::vec3(0.3f, -0.2f, -0.9f));
-    EXPECT_EQ(uniform<glm::vec3>(program, "viewPos"), playerCamera->position);
-    EXPECT_EQ(uniform<glm::vec3>(program, "lightPos"), spotLight->position);
-    const glm::mat4 projection = uniform<glm::mat4>(program, "projection");
-    EXPECT_NEAR(projection[1][1], 1.0f / 0.5578517f, 1e-4f);
-    EXPECT_NEAR(projection[0][0], 1.0f / (640.0f / 360.0f * 0.5578517f), 1e-4f);
-    EXPECT_EQ(uniform<glm::mat4>(program, "view"), playerCamera->view);
-
-    testingMode = true;
-    drawScene(*mainShader);
-    EXPECT_EQ(uniform<glm::vec3>(program, "direction"), glm::vec3(-0.408977f, -0.0f, -0.9125f));
-    drawEnvMappedObjects();
-    EXPECT_EQ(uniform<glm::vec3>(envMapShader->programId, "direction"),
-              glm::vec3(-0.408977f, -0.0f, -0.9125f));
-
-    renderShadowPass();
-    prepareMainPass();
-    const glm::mat4 lsm = uniform<glm::mat4>(depthShader->programId, "lsm");
-    EXPECT_EQ(lsm, lightSpaceMatrix);
     expectNearMatrix(uniform<glm::mat4>(program, "M_VL_PL_L"), biasMatrix * lightSpaceMatrix);
-    // The shadow map's unit, and the window's viewport and back-face culling mode back.
     GLint state[6] = {0, 0, 0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, state);
     glGetIntegerv(GL_CULL_FACE_MODE, &state[4]);
