@@ -22,8 +22,3 @@ if(NOT VELMORA_SANITIZE)
             ${CMAKE_CPACK_COMMAND} ${CMAKE_BINARY_DIR}/test-output/package)
     set_tests_properties(install_package_deb PROPERTIES TIMEOUT 600)
 endif()
-
-# The icon's scaling is checked without a display.
-if(TARGET unit_icon_shrink AND TARGET velmora_icon_lib)
-    target_link_libraries(unit_icon_shrink PRIVATE velmora_icon_lib)
-endif()
