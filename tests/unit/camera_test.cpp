@@ -116,15 +116,6 @@ TEST(Camera, CrouchTogglesAndAJumpLandsFiftyFrameTimesLater) {
     EXPECT_FLOAT_EQ(playerCamera->jumpTimer, 0.0f);
 }
 
-TEST(Camera, OnlyAJumpLandsEvenWithAZeroFrameTime) {
-    // A player flying above the standing height is not pulled down by a frame of length 0.
-    GameDriver game(GameDriver::Rendering::recorded, GameDriver::FirstFrame::run, 0.0f);
-    playerCamera->position.y = 9.3f;
-    game.frame();
-    game.frame();
-    EXPECT_FLOAT_EQ(playerCamera->position.y, 9.3f);
-}
-
 TEST(Camera,
      TheLoweredStanceDropsOncePerActivationAndTheLightKeepsItsHeightOrInTestingModeItsPlace) {
     GameDriver game;

@@ -50,21 +50,6 @@ TEST_F(StartupTest, CommandLineIsOnlyReadWithTwoArguments) {
     EXPECT_EQ(err.str(), "");
 }
 
-TEST_F(StartupTest, CommandLineStopsAtTheFirstArgumentThatIsNotANumber) {
-    EXPECT_FALSE(commandLine({"800x600", "abc"}));
-    EXPECT_EQ(windowWidth, 800);
-    EXPECT_EQ(err.str(), "ERROR: Could not parse second dommand-line-argument\n");
-
-    err.str("");
-    EXPECT_FALSE(commandLine({"", "600"}));
-    EXPECT_EQ(err.str(), "ERROR: Could not parse first command-line-argument\n");
-
-    // A number beyond 32 bits fails the stream like a word does.
-    err.str("");
-    EXPECT_FALSE(commandLine({"4294967296", "600"}));
-    EXPECT_EQ(err.str(), "ERROR: Could not parse first command-line-argument\n");
-}
-
 TEST_F(StartupTest, WindowedDialogueAsksForTheSizeThenTheTestingMode) {
     EXPECT_FALSE(dialogue("0\n800\n600\n0\n"));
     EXPECT_EQ(out.str(),
@@ -127,16 +112,6 @@ TEST_F(StartupTest, AnswersChooseTheModeAndTheSize) {
         std::getline(in, rest);
         EXPECT_EQ(rest, std::string(c.answers).ends_with("next") ? "next" : "");
     }
-}
-
-TEST_F(StartupTest, SizesThatWouldAbortTheWindowSystemAreKeptFromIt) {
-    EXPECT_TRUE(isOpenableWindowSize(800, 600));
-    EXPECT_TRUE(isOpenableWindowSize(1, largestWindowSide));
-    // The window system refuses a side of 0 itself, with its own message.
-    EXPECT_TRUE(isOpenableWindowSize(0, 600));
-    EXPECT_FALSE(isOpenableWindowSize(800, -600));
-    EXPECT_FALSE(isOpenableWindowSize(INT_MAX, 600));
-    EXPECT_FALSE(isOpenableWindowSize(800, largestWindowSide + 1));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // The generated data set as the game reads it (Assimp with the game's flags, FreeImage) and
-// placed with the game's own layout and motions: every model imports with normals and texture
-// coordinates, every image is a 24-bit picture, the cube map is a JPEG; doors swing out of their
-// doorways where the house is open and doors that never open are boarded up; the companion walks
-// its scripts without touching the house; tiles and pieces sit where the rules expect them, each
-// tile showing its ninth of the picture upright; the picture is whole only when solved; and texture
-// coordinates are authored for the way the engine shows an image (flipped on import, uploaded
-// bottom row first).
+// placed with the game's own layout and motions: the cube map is a JPEG with the sky on top; doors
+// swing out of their doorways where the house is open and doors that never open are boarded up;
+// the companion walks its scripts without touching the house; tiles and pieces sit where the rules
+// expect them, each tile showing its ninth of the picture upright; the picture is whole only when
+// solved; and texture coordinates are authored for the way the engine shows an image (flipped on
+// import, uploaded bottom row first).
 
 #include <gtest/gtest.h>
 
@@ -13,7 +12,6 @@
 #include <array>
 #include <cmath>
 #include <memory>
-#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,7 +26,6 @@
 #include "game/Board.h"
 #include "game/GameState.h"
 #include "game/Layout.h"
-#include "render/Assets.h"
 
 namespace {
 
@@ -162,53 +159,6 @@ long countHits(const Triangles& triangles, const Box& box) {
 }
 
 }  // namespace
-
-TEST(WorldFiles, EveryModelImportsWithNormalsTextureCoordinatesAndTwentyFourBitImages) {
-    // Drawn only by the environment-mapping pass, or never drawn at all.
-    const std::set<std::string> mirrorDrawn = {"Meshes/cubeFCMobj.obj", "Meshes/Labyrinth.obj",
-                                               "Meshes/test.obj", "Meshes/collisionshapes.obj",
-                                               "Meshes/boxhiddenkeymirror.obj"};
-    // Whether the game accepts the scene is the model tests' concern; here, what it holds.
-    std::set<std::string> images;
-    for (const ModelFile& row : modelFiles) {
-        const std::string file = row.path;
-        SCOPED_TRACE(file);
-        const Imported model(file);
-        ASSERT_NE(model.scene, nullptr) << model.importer.GetErrorString();
-        for (const aiMesh* mesh : model.meshes()) {
-            ASSERT_TRUE(mesh->HasNormals() && mesh->HasTextureCoords(0));
-            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                const aiVector3D& n = mesh->mNormals[v];
-                ASSERT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 2e-3f);
-            }
-            // One diffuse map per mesh, and no image of any other kind: the mesh draw numbers a
-            // material's images from texture unit 0, and unit 1 holds the shadow map. Models the
-            // environment-mapping pass draws name no image: that pass sets no sampler of its
-            // own, and a mesh's texture set-up there raises a GL error.
-            const aiMaterial* material = model.scene->mMaterials[mesh->mMaterialIndex];
-            const bool mirror = mirrorDrawn.count(file) != 0;
-            unsigned maps = 0;
-            for (int kind = aiTextureType_NONE + 1; kind <= aiTextureType_UNKNOWN; ++kind) {
-                maps += aiGetMaterialTextureCount(material, static_cast<aiTextureType>(kind));
-            }
-            EXPECT_EQ(maps, mirror ? 0u : 1u);
-            EXPECT_EQ(aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE), maps);
-            if (!mirror) {
-                images.insert(model.diffuseImage(mesh));
-            }
-        }
-    }
-    for (const std::string& image : images) {
-        SCOPED_TRACE(image);
-        // Opened by the unchanged name, relative to the game's working directory.
-        EXPECT_EQ(image.rfind("Textures/", 0), 0u);
-        const Image loaded = loadImage(image);
-        ASSERT_NE(loaded, nullptr);
-        EXPECT_EQ(FreeImage_GetBPP(loaded.get()), 24u);
-        const unsigned w = FreeImage_GetWidth(loaded.get());
-        EXPECT_TRUE(w == FreeImage_GetHeight(loaded.get()) && (w == 256u || w == 512u)) << w;
-    }
-}
 
 TEST(WorldFiles, CubeMapImageIsAJpegWithWholeFourByteRowsAndSkyOnTop) {
     EXPECT_EQ(FreeImage_GetFileType((kRunDir + "Textures/newkeystuff.jpg").c_str(), 0), FIF_JPEG);
