@@ -209,7 +209,7 @@ TEST_F(Rules, LevelOneClicksSwapPiecesAndTakeTheOneNearerTheAxis) {
     }
 }
 
-// Level 2, solved by its board, is in the rewards' table below.
+// Level 2, solved by its board, is in the rewards test below.
 TEST_F(Rules, LevelOneIsSolvedByEveryPieceOnItsOwnPlace) {
     // Within 0.3 on x and z, at any height; a piece on another piece's place does not count.
     const struct {
